@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace vek::platform {
+
+// WinExec: starts a program and does not wait. False when it could not be started.
+bool startProgram(const QString& path);
+
+// CoCreateGuid as text: braced, upper case, 38 characters. Empty when no GUID could be made.
+QString newGuid();
+// Tests replace the GUID source (an empty result means failure); an empty function restores it.
+void setGuidSource(std::function<QString()> source);
+
+// The workstation's address: the first IPv4 address the local host name resolves to, dotted.
+QString localIPv4Address();
+
+} // namespace vek::platform

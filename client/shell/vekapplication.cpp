@@ -1,0 +1,68 @@
+#include "vekapplication.h"
+
+#include "db/vekerror.h"
+#include "platform/messagebox.h"
+
+#include <exception>
+
+namespace vek {
+
+VekApplication::VekApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Vekora"));
+    setQuitOnLastWindowClosed(false);
+}
+
+VekApplication::~VekApplication()
+{
+    destroyOwned();
+}
+
+VekApplication* VekApplication::instance()
+{
+    return qobject_cast<VekApplication*>(QCoreApplication::instance());
+}
+
+QString VekApplication::title()
+{
+    return QStringLiteral("Vekora客户端");
+}
+
+bool VekApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const VekError& e) {
+        showDefaultError(e.message());
+    } catch (const std::exception& e) {
+        showDefaultError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+void VekApplication::own(QObject* window)
+{
+    m_owned.append(QPointer<QObject>(window));
+}
+
+void VekApplication::destroyOwned()
+{
+    while (!m_owned.isEmpty()) {
+        QPointer<QObject> w = m_owned.takeLast();
+        delete w.data();
+    }
+}
+
+void VekApplication::requestEnd(int exitCode)
+{
+    m_endRequested = true;
+    m_exitCode = exitCode;
+    QCoreApplication::exit(exitCode);
+}
+
+void showDefaultError(const QString& text)
+{
+    platform::messageBox(text, VekApplication::title(), platform::MbOk | platform::MbIconError);
+}
+
+} // namespace vek
