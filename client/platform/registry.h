@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <optional>
+
+namespace vek::platform {
+
+// HKEY_LOCAL_MACHINE. On Linux one text file in the registry's own export format
+// ("Windows Registry Editor Version 5.00"), UTF-8, key and value names case-insensitive, written
+// atomically; its path is $VEKORA_REGISTRY, else $XDG_CONFIG_HOME/vekora/HKLM.reg. A missing, empty or
+// corrupt file holds no keys.
+namespace registry {
+
+QString filePath();
+
+enum class Kind { String, Dword };
+
+struct Value {
+    Kind kind = Kind::String;
+    QString text;    // String
+    quint32 dword{}; // Dword
+};
+
+// True when the key exists.
+bool keyExists(const QString& key);
+// The value, or nothing when the key or the value is missing.
+std::optional<Value> read(const QString& key, const QString& name);
+// Creates the key when needed and stores the value; false when the file cannot be written.
+bool writeString(const QString& key, const QString& name, const QString& value);
+bool writeDword(const QString& key, const QString& name, quint32 value);
+
+// Parsing and writing of the export format, for the reader above and for tests.
+struct Key {
+    QString name;
+    QList<QPair<QString, Value>> values;
+};
+QList<Key> parse(const QByteArray& text);
+QByteArray serialize(const QList<Key>& keys);
+
+} // namespace registry
+} // namespace vek::platform

@@ -1,0 +1,111 @@
+// Deployment settings: defaults, what a file may say, and a corrupt file reported with its path.
+
+#include "db/vekerror.h"
+#include "settings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vek;
+
+namespace {
+QString write(const QTemporaryDir& dir, const QByteArray& text)
+{
+    const QString path = dir.path() + QStringLiteral("/vekora.ini");
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(text);
+    return path;
+}
+} // namespace
+
+class TstSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void defaults()
+    {
+        qputenv("XDG_DATA_HOME", "/srv/data");
+        const Settings s = Settings::defaults();
+        QCOMPARE(s.database(QStringLiteral("vek")), QStringLiteral("sqlite:/srv/data/vekora/vek.sqlite"));
+        QCOMPARE(s.database(QStringLiteral("ServiceCenter")), QStringLiteral("sqlite:/srv/data/vekora/ServiceCenter.sqlite"));
+        QCOMPARE(s.database(QStringLiteral("hr")), QStringLiteral("sqlite:/srv/data/vekora/hr.sqlite"));
+        QCOMPARE(s.database(QStringLiteral("equip")), QStringLiteral("sqlite:/srv/data/vekora/equip.sqlite"));
+        QCOMPARE(s.admins.size(), 3);
+        QCOMPARE(s.port, quint16(2136));
+        qunsetenv("XDG_DATA_HOME");
+    }
+
+    void readsAFile()
+    {
+        QTemporaryDir dir;
+        const QString path = write(dir, "; plant settings\n"
+                                        "[databases]\n"
+                                        "vek=odbc:DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=vek;UID=sa;PWD=vx   ; ADOConnection1\n"
+                                        "ServiceCenter = sqlite:data/sc.sqlite\n"
+                                        "[plant]\n"
+                                        "server=10.0.0.5\n"
+                                        "admins=20001, 20002 ,3001\n"
+                                        "update_host=10.0.0.9\n"
+                                        "[updater]\n"
+                                        "odbc=DRIVER={FreeTDS};SERVER={ip};DATABASE=vek\n"
+                                        "[network]\n"
+                                        "port=31999\n");
+        const Settings s = Settings::fromFile(path);
+        QCOMPARE(s.source, path);
+        QCOMPARE(s.database(QStringLiteral("vek")),
+                 QStringLiteral("odbc:DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=vek;UID=sa;PWD=vx"));
+        QCOMPARE(s.database(QStringLiteral("servicecenter")), QStringLiteral("sqlite:") + dir.path() + QStringLiteral("/data/sc.sqlite"));
+        QVERIFY(s.database(QStringLiteral("hr")).endsWith(QStringLiteral("/vekora/hr.sqlite"))); // default kept
+        QCOMPARE(s.server, QStringLiteral("10.0.0.5"));
+        QCOMPARE(s.admins, (QStringList{"20001", "20002", "3001"}));
+        QCOMPARE(s.updateHost, QStringLiteral("10.0.0.9"));
+        QCOMPARE(s.updaterOdbc, QStringLiteral("DRIVER={FreeTDS};SERVER={ip};DATABASE=vek"));
+        QCOMPARE(s.port, quint16(31999));
+    }
+
+    void corrupt_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("no equals sign") << QByteArray("[databases]\nvek sqlite:x\n") << QStringLiteral("第 2 行");
+        QTest::newRow("value before a section") << QByteArray("vek=sqlite:x\n") << QStringLiteral("第 1 行");
+        QTest::newRow("unterminated section") << QByteArray("[plant\n") << QStringLiteral("第 1 行");
+        QTest::newRow("unknown database") << QByteArray("[databases]\n\nmysql=sqlite:x\n") << QStringLiteral("第 3 行");
+        QTest::newRow("unknown locator") << QByteArray("[databases]\nvek=postgres://x\n") << QStringLiteral("第 2 行");
+        QTest::newRow("empty sqlite file") << QByteArray("[databases]\nhr=sqlite:\n") << QStringLiteral("第 2 行");
+        QTest::newRow("bad port") << QByteArray("[network]\nport=70000\n") << QStringLiteral("第 2 行");
+        QTest::newRow("not utf-8") << QByteArray("[plant]\nserver=\xff\xfe\n") << QStringLiteral("UTF-8");
+    }
+    void corrupt()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, where);
+        QTemporaryDir dir;
+        const QString path = write(dir, text);
+        try {
+            Settings::fromFile(path);
+            QFAIL("accepted");
+        } catch (const VekError& e) {
+            QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(where), qPrintable(e.message()));
+        }
+    }
+
+    void namedFileMissing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/nowhere.ini");
+        qputenv("VEKORA_CONFIG", path.toUtf8());
+        try {
+            Settings::load();
+            QFAIL("accepted");
+        } catch (const VekError& e) {
+            QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+        }
+        qunsetenv("VEKORA_CONFIG");
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSettings)
+#include "tst_settings.moc"

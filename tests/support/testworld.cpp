@@ -1,0 +1,155 @@
+#include "testworld.h"
+
+#include "db/connection.h"
+#include "db/sqlitecompat.h"
+#include "platform/messagebox.h"
+#include "plantdb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+#include <QUuid>
+
+TestWorld::TestWorld(bool demo)
+{
+    m_oldCwd = QDir::currentPath();
+    const QString err = vekdb::createDatabases(m_dir.path(), demo);
+    if (!err.isEmpty())
+        qFatal("cannot create the test databases: %s", qPrintable(err));
+    QDir().mkpath(m_dir.path() + QStringLiteral("/cwd"));
+    QDir::setCurrent(m_dir.path() + QStringLiteral("/cwd"));
+    qputenv("VEKORA_REGISTRY", (m_dir.path() + QStringLiteral("/HKLM.reg")).toUtf8());
+}
+
+TestWorld::~TestWorld()
+{
+    QDir::setCurrent(m_oldCwd);
+}
+
+QString TestWorld::dbFile(const QString& role) const
+{
+    return m_dir.path() + QLatin1Char('/') + role + QStringLiteral(".sqlite");
+}
+
+vek::Settings TestWorld::settings() const
+{
+    vek::Settings s = vek::Settings::defaults();
+    for (const QString& role : vekdb::roles())
+        s.setDatabase(role, QStringLiteral("sqlite:") + dbFile(role));
+    return s;
+}
+
+QString TestWorld::writeIni(const QString& extra) const
+{
+    const QString path = m_dir.path() + QStringLiteral("/vekora.ini");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    QString text = QStringLiteral("[databases]\n");
+    for (const QString& role : vekdb::roles())
+        text += QStringLiteral("%1=sqlite:%2\n").arg(role, dbFile(role));
+    text += extra;
+    f.write(text.toUtf8());
+    return path;
+}
+
+namespace {
+template <typename F>
+void withDb(const QString& file, F f)
+{
+    const QString name = QStringLiteral("testworld-") + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        if (!db.open())
+            qFatal("cannot open %s", qPrintable(file));
+        f(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+} // namespace
+
+void TestWorld::sql(const QString& role, const QString& script) const
+{
+    const QString err = vekdb::runScript(dbFile(role), script);
+    if (!err.isEmpty())
+        qFatal("fixture statement failed: %s", qPrintable(err));
+}
+
+QList<QStringList> TestWorld::rows(const QString& role, const QString& select) const
+{
+    QList<QStringList> out;
+    withDb(dbFile(role), [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        if (!q.exec(select))
+            qFatal("fixture query failed: %s: %s", qPrintable(select), qPrintable(q.lastError().text()));
+        while (q.next()) {
+            QStringList row;
+            for (int i = 0; i < q.record().count(); ++i)
+                row << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+            out << row;
+        }
+    });
+    return out;
+}
+
+QString TestWorld::value(const QString& role, const QString& select) const
+{
+    const QList<QStringList> r = rows(role, select);
+    return r.isEmpty() || r.first().isEmpty() ? QString() : r.first().first();
+}
+
+MessageRecorder::MessageRecorder()
+{
+    vek::platform::setMessageBoxHandler([this](const QString& text, const QString& caption, int flags) {
+        boxes.append({text, caption, flags});
+        return answers.isEmpty() ? vek::platform::defaultAnswer(flags) : answers.takeFirst();
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    vek::platform::setMessageBoxHandler({});
+}
+
+QStringList MessageRecorder::texts() const
+{
+    QStringList t;
+    for (const Box& b : boxes)
+        t << b.text;
+    return t;
+}
+
+StatementTrace::StatementTrace()
+{
+    vek::db::Connection::setTraceHook([this](const QString& c, const QString& t) { statements.append({c, t}); });
+}
+
+StatementTrace::~StatementTrace()
+{
+    vek::db::Connection::setTraceHook({});
+}
+
+QStringList StatementTrace::texts(const QString& connection) const
+{
+    QStringList t;
+    for (const auto& s : statements)
+        if (connection.isEmpty() || s.first == connection)
+            t << s.second;
+    return t;
+}
+
+ServerClock::ServerClock(const QDateTime& now)
+{
+    vek::db::sqlitecompat::setServerClock([now] { return now; });
+}
+
+ServerClock::~ServerClock()
+{
+    vek::db::sqlitecompat::setServerClock({});
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "settings.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+// A temporary world for one test: the four embedded databases built from db/ (schema only, or with the
+// demo plant), settings pointing at them, a registry file and a working directory of its own.
+class TestWorld {
+public:
+    explicit TestWorld(bool demo = false);
+    ~TestWorld();
+
+    QString dir() const { return m_dir.path(); }
+    QString dbFile(const QString& role) const;
+    vek::Settings settings() const;
+    // Writes vekora.ini into the world and returns its path.
+    QString writeIni(const QString& extra = {}) const;
+
+    // Runs an SQL script directly on a database (fixture rows); fails the test on error.
+    void sql(const QString& role, const QString& script) const;
+    // Reads rows directly from a database, every value as text (null as "<null>").
+    QList<QStringList> rows(const QString& role, const QString& select) const;
+    QString value(const QString& role, const QString& select) const; // first column of the first row
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldCwd;
+};
+
+// Replaces the message box for its lifetime: records every box and answers from a queue (else the
+// first button).
+class MessageRecorder {
+public:
+    struct Box {
+        QString text;
+        QString caption;
+        int flags;
+    };
+    MessageRecorder();
+    ~MessageRecorder();
+    QList<Box> boxes;
+    QList<int> answers;
+    QStringList texts() const;
+};
+
+// Records every statement as sent, with its connection's name.
+class StatementTrace {
+public:
+    StatementTrace();
+    ~StatementTrace();
+    QList<QPair<QString, QString>> statements;
+    QStringList texts(const QString& connection = {}) const;
+};
+
+// Fixes the clock behind getdate()/sysdate() for its lifetime.
+class ServerClock {
+public:
+    explicit ServerClock(const QDateTime& now);
+    ~ServerClock();
+};
