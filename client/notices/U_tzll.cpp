@@ -140,7 +140,7 @@ void Ttzll::fillGrid()
     const int keep = Query1.recNo();
     Query1.first();
     for (int row = 0; !Query1.eof(); ++row, Query1.next()) {
-        const bool read = Query1.asString(QStringLiteral("sfcy")) == QLatin1String("是");
+        const bool read = Query1.asString(QStringLiteral("sfcy")) == QStringLiteral("是");
         for (int c = 0; c < int(std::size(kColumns)); ++c) {
             auto* item = new QTableWidgetItem(Query1.asString(QString::fromLatin1(kColumns[c].field)));
             item->setForeground(read ? QColor(128, 0, 0) : QColor(Qt::black));

@@ -96,6 +96,10 @@ Tmain::~Tmain()
     m_hotKey->unregister();
     if (TrayIcon1)
         TrayIcon1->hide();
+    // The upgrade hand-over ends the client at once: its connections are closed and the online address
+    // stays set until the new client's login.
+    if (VekApplication* app = VekApplication::instance(); app && app->upgrading())
+        return;
     // The user is no longer online at this workstation.
     try {
         Query1.close();

@@ -42,9 +42,9 @@ NavBar::NavBar(QWidget* parent) : QWidget(parent)
     m_layout->setContentsMargins(6, 6, 6, 6);
     m_layout->setSpacing(6);
     m_layout->addStretch(1);
-    setAutoFillBackground(true);
+    setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(QStringLiteral(
-        "vek--NavBar { background: qlineargradient(x1:0,y1:0,x2:1,y2:0, stop:0 #5b7bb4, stop:1 #7d9bd0); }"
+        "#RzGroupBar1 { background: qlineargradient(x1:0,y1:0,x2:1,y2:0, stop:0 #5b7bb4, stop:1 #7d9bd0); }"
         "QToolButton[navHeader=\"true\"] { color: #15306b; font-weight: bold; text-align: left; padding: 4px 8px;"
         "  border: 1px solid #9db4dd; border-top-left-radius: 5px; border-top-right-radius: 5px;"
         "  background: qlineargradient(x1:0,y1:0,x2:1,y2:0, stop:0 #ffffff, stop:1 #c6d6f2); }"

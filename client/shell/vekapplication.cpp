@@ -5,10 +5,17 @@
 
 #include <exception>
 
+// The pictures and icons live in the client library's resources, which must be brought in by name.
+static void initClientResources()
+{
+    Q_INIT_RESOURCE(vekora);
+}
+
 namespace vek {
 
 VekApplication::VekApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    initClientResources();
     setApplicationName(QStringLiteral("Vekora"));
     setQuitOnLastWindowClosed(false);
 }

@@ -27,11 +27,20 @@ public:
     // Ends every event loop and makes the start-up skip what is left before the teardown.
     void requestEnd(int exitCode);
     bool endRequested() const { return m_endRequested; }
+    // The end of the upgrade hand-over: the connections are closed and nothing more is written.
+    void requestUpgradeEnd()
+    {
+        m_upgrading = true;
+        requestEnd(0);
+    }
+    bool upgrading() const { return m_upgrading; }
+    void clearEndRequest() { m_endRequested = m_upgrading = false; m_exitCode = 0; }
     int exitCode() const { return m_exitCode; }
 
 private:
     QList<QPointer<QObject>> m_owned;
     bool m_endRequested = false;
+    bool m_upgrading = false;
     int m_exitCode = 0;
 };
 

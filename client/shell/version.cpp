@@ -72,7 +72,7 @@ bool upgradeHandover(TDataModule1& dataModule)
     }
     dataModule.disconnectall();
     if (VekApplication* app = VekApplication::instance())
-        app->requestEnd(0);
+        app->requestUpgradeEnd();
     else
         QCoreApplication::exit(0);
     return true;

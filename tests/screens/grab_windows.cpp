@@ -1,0 +1,77 @@
+// Grabs every window of the client to PNG files, on the demo plant, so a person can look at them.
+//   grab_windows <output folder>
+
+#include "U_datamodule.h"
+#include "U_main.h"
+#include "accounts/U_dl.h"
+#include "fonts.h"
+#include "forms.h"
+#include "navbar.h"
+#include "platform/messagebox.h"
+#include "testworld.h"
+#include "vekapplication.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+using namespace vek;
+
+namespace {
+bool save(QWidget* w, const QString& dir, const QString& name)
+{
+    QTest::qWait(50);
+    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    const bool ok = w->grab().save(path);
+    qInfo("%s %s", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    VekApplication app(argc, argv);
+    installFontSubstitutions();
+    const QString out = app.arguments().value(1, QStringLiteral("screens"));
+    QDir().mkpath(out);
+
+    TestWorld world(true);
+    MessageRecorder boxes; // any box is printed, never waited for
+    vek::platform::setMessageBoxHandler([](const QString& text, const QString& caption, int flags) {
+        qWarning("message box [%s] %s", qPrintable(caption), qPrintable(text));
+        return vek::platform::defaultAnswer(flags);
+    });
+    vek::Settings settings = world.settings();
+    settings.port = 0; // any free port
+    TDataModule1 dm(settings);
+    dm.setExecutablePath(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
+    forms::DataModule1 = &dm;
+    {
+        Tmain mainWindow;
+        forms::main = &mainWindow;
+        Tdl dl;
+        forms::dl = &dl;
+        dl.show();
+        save(&dl, out, QStringLiteral("login"));
+        dl.edt_yhm->setText(QStringLiteral("10301"));
+        dl.edt_kl->setText(QStringLiteral("1234"));
+        dl.cb_cookie->setChecked(true);
+        save(&dl, out, QStringLiteral("login-filled"));
+        dl.btn_dlClick();
+        dl.hide();
+
+        mainWindow.show();
+        save(&mainWindow, out, QStringLiteral("main"));
+        mainWindow.RzGroup2Items1Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("发送通知")));
+        save(&mainWindow, out, QStringLiteral("main-send"));
+        mainWindow.RzGroup2Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("通知浏览")));
+        save(&mainWindow, out, QStringLiteral("main-browser-query"));
+        app.destroyOwned();
+        forms::dl = nullptr;
+        forms::main = nullptr;
+    }
+    forms::DataModule1 = nullptr;
+    return 0;
+}

@@ -1,0 +1,193 @@
+// Under a real X server (Xvfb): Ctrl+Alt+B from another program brings the hidden main window back,
+// and a person typing into the real client's login dialog with a newer version announced hands over to
+// the updater. Skips cleanly where no X server can be started.
+
+#include "U_datamodule.h"
+#include "U_main.h"
+#include "forms.h"
+#include "platform/system.h"
+#include "testworld.h"
+#include "vekapplication.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QLabel>
+#include <QTest>
+#include <QThread>
+#include <QUdpSocket>
+
+using namespace vek;
+
+namespace {
+
+QString g_display; // ":N" of the server this test started, empty when none could be
+
+bool xdotool(const QStringList& args, QString* out = nullptr)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    if (!p.waitForFinished(20000))
+        return false;
+    if (out)
+        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+quint16 freePort()
+{
+    QUdpSocket s;
+    s.bind(QHostAddress::AnyIPv4, 0);
+    return s.localPort();
+}
+
+// Starts Xvfb on a free display; the server ends with this process.
+QProcess* startXvfb()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        return nullptr;
+    for (int n = 91; n < 120; ++n) {
+        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        auto* p = new QProcess;
+        p->start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
+                                          QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!p->waitForStarted(5000)) {
+            delete p;
+            return nullptr;
+        }
+        for (int i = 0; i < 100 && p->state() == QProcess::Running; ++i) {
+            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
+                g_display = QStringLiteral(":%1").arg(n);
+                return p;
+            }
+            QThread::msleep(50);
+        }
+        p->kill();
+        p->waitForFinished();
+        delete p;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TstXSession : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (g_display.isEmpty())
+            QSKIP("no X server could be started (Xvfb and xdotool are needed)");
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    }
+
+    void hotKeyShowsTheHiddenWindow()
+    {
+        TestWorld w;
+        MessageRecorder boxes;
+        Settings s = w.settings();
+        s.port = 0;
+        TDataModule1 dm(s);
+        forms::DataModule1 = &dm;
+        dm.cur_user.cur_yhm = QStringLiteral("10231");
+        {
+            Tmain m;
+            forms::main = &m;
+            m.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&m));
+            m.close(); // hides
+            QVERIFY(!m.isVisible());
+            QTest::qWait(200);
+            QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+b")}));
+            QVERIFY2(QTest::qWaitFor([&] { return m.isVisible(); }, 10000), "Ctrl+Alt+B did not show the window");
+            QCOMPARE(m.pt_title->text(), QStringLiteral("通知浏览"));
+            // On a visible window it changes nothing.
+            QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+b")}));
+            QTest::qWait(300);
+            QVERIFY(m.isVisible());
+            VekApplication::instance()->destroyOwned();
+            forms::main = nullptr;
+        }
+        forms::DataModule1 = nullptr;
+    }
+
+    // A newer version announced: the login starts the updater beside the client and the client ends
+    // with exit code 0; the main window never appears and the online address stays set.
+    void loginHandsOverToTheUpdater()
+    {
+        TestWorld w(true);
+        w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_sys set kl='2.1.2.8' where yhm='softvercheck'"));
+        const QString folder = w.dir() + QStringLiteral("/install");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), folder + QStringLiteral("/P_vekclient")));
+        const QString marker = w.dir() + QStringLiteral("/updater-ran");
+        const QString updater = folder + QStringLiteral("/p_vekupd");
+        {
+            QFile f(updater);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QStringLiteral("#!/bin/sh\necho started > '%1'\n").arg(marker).toUtf8());
+        }
+        QFile::setPermissions(updater, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QProcess client;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), g_display);
+        env.insert(QStringLiteral("VEKORA_CONFIG"), w.writeIni(QStringLiteral("[network]\nport=%1\n").arg(freePort())));
+        env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), w.dir() + QStringLiteral("/boxes"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), w.dir() + QStringLiteral("/config"));
+        client.setProcessEnvironment(env);
+        client.setWorkingDirectory(w.dir());
+        client.start(folder + QStringLiteral("/P_vekclient"), {});
+        QVERIFY(client.waitForStarted());
+
+        QString window;
+        QVERIFY2(QTest::qWaitFor([&] {
+                     return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                     QString::number(client.processId())},
+                                    &window) &&
+                            !window.isEmpty();
+                 }, 20000),
+                 "the login dialog did not appear");
+        window = window.section(QLatin1Char('\n'), 0, 0);
+        QVERIFY(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}));
+        QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("KPTA2")}));
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+        QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("8888")}));
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+
+        QVERIFY2(client.waitForFinished(20000), "the client did not end");
+        QCOMPARE(client.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(client.exitCode(), 0);
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(marker); }, 5000));
+        QVERIFY(!QFile::exists(w.dir() + QStringLiteral("/boxes")));
+        QCOMPARE(w.value(QStringLiteral("vek"), QStringLiteral("select zxip from tbl_dzb where vekyhm='KPTA2'")),
+                 platform::localIPv4Address());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QProcess* xvfb = startXvfb();
+    if (xvfb) {
+        qputenv("DISPLAY", g_display.toUtf8());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    int rc = 0;
+    {
+        VekApplication app(argc, argv);
+        TstXSession t;
+        rc = QTest::qExec(&t, argc, argv);
+    }
+    if (xvfb) {
+        xvfb->terminate();
+        xvfb->waitForFinished(5000);
+        delete xvfb;
+    }
+    return rc;
+}
+#include "tst_xsession.moc"
