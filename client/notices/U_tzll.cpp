@@ -1,13 +1,21 @@
 #include "U_tzll.h"
 
 #include "db/sqltext.h"
+#include "db/vekerror.h"
+#include "platform/messagebox.h"
+#include "platform/system.h"
+#include "shell/vekapplication.h"
 #include "shell/U_datamodule.h"
 #include "shell/U_main.h"
 #include "shell/forms.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QDate>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -27,7 +35,8 @@ const Column kColumns[] = {{"xt", "系统", 63},        {"lx", "通知类型", 1
 } // namespace
 
 Ttzll::Ttzll(QWidget* parent)
-    : QWidget(parent), Query1(&forms::DataModule1->ADOConnection1), qry_tmp(&forms::DataModule1->ADOConnection1)
+    : QWidget(parent), Query1(&forms::DataModule1->ADOConnection1), qry_tmp(&forms::DataModule1->ADOConnection1),
+      qry_tmp1(&forms::DataModule1->ADOConnection1)
 {
     setObjectName(QStringLiteral("tzll"));
     setWindowTitle(QStringLiteral("通知浏览"));
@@ -69,13 +78,45 @@ Ttzll::Ttzll(QWidget* parent)
     }
     RzDBGrid1->horizontalHeader()->setStretchLastSection(true);
 
+    PopupMenu1 = new QMenu(this);
+    N1 = PopupMenu1->addAction(QStringLiteral("回    复"));
+    N1->setObjectName(QStringLiteral("N1"));
+    PopupMenu1->addSeparator();
+    N3 = PopupMenu1->addAction(QStringLiteral("设备管理消缺"));
+    N3->setObjectName(QStringLiteral("N3"));
+    RzDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RzDBGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(RzDBGrid1->viewport()->mapToGlobal(pos)); });
+    connect(N1, &QAction::triggered, this, &Ttzll::N1Click);
+    connect(N3, &QAction::triggered, this, &Ttzll::N3Click);
+
+    Panel5 = new QWidget(this);
+    Panel5->setObjectName(QStringLiteral("Panel5"));
+    Panel5->setFixedHeight(29);
+    RzEdit1 = new QLineEdit(Panel5);
+    RzEdit1->setObjectName(QStringLiteral("RzEdit1"));
+    RzEdit1->setGeometry(1, 6, 513, 20);
+    RzEdit1->setAccessibleName(QStringLiteral("回复内容"));
+    RzButton1 = new QPushButton(QStringLiteral("发 送"), Panel5);
+    RzButton1->setObjectName(QStringLiteral("RzButton1"));
+    RzButton1->setGeometry(518, 3, 55, 25);
+    Panel5->setVisible(false);
+    RzEdit1->installEventFilter(this);
+    connect(RzButton1, &QPushButton::clicked, this, &Ttzll::RzButton1Click);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(band);
     layout->addWidget(RzDBGrid1, 1);
+    layout->addWidget(Panel5);
 
     connect(Button3, &QPushButton::clicked, this, &Ttzll::Button3Click);
+    connect(RzDBGrid1, &QTableWidget::cellDoubleClicked, this, [this](int, int) { RzDBGrid1DblClick(); });
+    connect(RzDBGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
+        if (row >= 0 && row < Query1.recordCount())
+            Query1.setRecNo(row + 1);
+    });
 }
 
 void Ttzll::showEvent(QShowEvent* event)
@@ -116,6 +157,7 @@ void Ttzll::openListing()
 
 void Ttzll::Button3Click()
 {
+    RequestEquipmentUpdate();
     const QString yhm = db::sqlLiteral(forms::DataModule1->cur_user.cur_yhm);
     QString filter;
     if (cbb_xt->currentIndex() != 0)
@@ -136,6 +178,7 @@ void Ttzll::Button3Click()
 
 void Ttzll::fillGrid()
 {
+    const QSignalBlocker quiet(RzDBGrid1);
     RzDBGrid1->setRowCount(Query1.recordCount());
     const int keep = Query1.recNo();
     Query1.first();
@@ -148,8 +191,117 @@ void Ttzll::fillGrid()
             RzDBGrid1->setItem(row, c, item);
         }
     }
-    if (keep > 0)
+    if (keep > 0) {
         Query1.setRecNo(keep);
+        RzDBGrid1->setCurrentCell(keep - 1, qMax(0, RzDBGrid1->currentColumn()));
+    }
+}
+
+int Ttzll::currentRecord() const
+{
+    return Query1.recNo();
+}
+
+void Ttzll::RequestEquipmentUpdate()
+{
+    Query1.close();
+    Query1.clear();
+    Query1.add(QStringLiteral("select * from tbl_main "));
+    Query1.add(QStringLiteral(" where jsrgh =") + db::sqlLiteral(forms::DataModule1->cur_user.cur_yhm));
+    Query1.add(QStringLiteral(" and xt = '设备管理缺陷'"));
+    Query1.add(QStringLiteral(" and sfcy = '否'"));
+    Query1.open();
+    if (Query1.recordCount() > 0) {
+        const Settings& s = forms::DataModule1->settings();
+        IdUDPClient.send(s.updateHost, s.port, notices::updateDatagram(forms::DataModule1->cur_user.cur_yhm));
+    }
+}
+
+void Ttzll::RzDBGrid1DblClick()
+{
+    if (Query1.recordCount() == 0)
+        return;
+    const int record = Query1.recNo();
+    qry_tmp.close();
+    qry_tmp.clear();
+    qry_tmp.add(QStringLiteral("update tbl_main "));
+    qry_tmp.add(QStringLiteral(" set sfcy = '是' "));
+    qry_tmp.add(QStringLiteral(" where bh =") + db::sqlLiteral(Query1.asString(QStringLiteral("bh"))));
+    qry_tmp.execute();
+    Query1.open();
+    // The cursor moves on to the record after the one marked; without one the first stays current.
+    if (record + 1 <= Query1.recordCount())
+        Query1.setRecNo(record + 1);
+    fillGrid();
+}
+
+void Ttzll::N1Click()
+{
+    Panel5->setVisible(true);
+    RzEdit1->setFocus();
+}
+
+bool Ttzll::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == RzEdit1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            RzButton1Click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Ttzll::RzButton1Click()
+{
+    const QString guid = platform::newGuid();
+    if (guid.isEmpty()) {
+        platform::messageBox(QStringLiteral("创建GUID失败，请重试！"), QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
+        return;
+    }
+    const QString reply = RzEdit1->text();
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString fsr = Query1.asString(QStringLiteral("fsr"));
+    const QString fsrgh = Query1.asString(QStringLiteral("fsrgh"));
+    const QStringList values = {guid, QStringLiteral("消息"), QStringLiteral("通知"), reply, QString(), reply,
+                                Query1.asString(QStringLiteral("jsr")), Query1.asString(QStringLiteral("jsrgh")),
+                                fsr, fsrgh, today, today, QStringLiteral("是")};
+    qry_tmp.close();
+    qry_tmp.clear();
+    qry_tmp.add(QStringLiteral("insert into tbl_main(bh,xt,lx,zt,sdwcsj,nr,fsr,fsrgh,jsr,jsrgh,fsrq,jsrq,sftx) values("));
+    for (int i = 0; i < values.size(); ++i)
+        qry_tmp.add(db::sqlLiteral(values[i]) + (i + 1 < values.size() ? QStringLiteral(",") : QStringLiteral(");")));
+    auto message = [](const QString& text) {
+        platform::messageBox(text, QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
+    };
+    try {
+        qry_tmp.execute();
+        message(QStringLiteral("发送成功！"));
+        qry_tmp1.close();
+        qry_tmp1.clear();
+        qry_tmp1.add(QStringLiteral("select * from tbl_dzb "));
+        qry_tmp1.add(QStringLiteral(" where vekyhm=") + db::sqlLiteral(fsrgh));
+        qry_tmp1.open();
+        const QString zxip = qry_tmp1.asString(QStringLiteral("zxip"));
+        if (!zxip.isEmpty())
+            IdUDPClient.send(zxip, forms::DataModule1->settings().port,
+                             notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"), reply));
+        qry_tmp1.close();
+    } catch (const VekError&) {
+        message(QStringLiteral("发送失败！"));
+    }
+    Panel5->setVisible(false);
+}
+
+void Ttzll::N3Click()
+{
+    if (Query1.eof() || Query1.asString(QStringLiteral("xt")) != QStringLiteral("设备管理缺陷"))
+        return;
+    const QString code = Query1.asString(QStringLiteral("bz"));
+    if (code.isEmpty() || !openElimination)
+        return;
+    openElimination(code);
 }
 
 } // namespace vek

@@ -7,7 +7,9 @@
 #include "db/vekerror.h"
 #include "forms.h"
 #include "navbar.h"
+#include "notices/U_fstz.h"
 #include "notices/U_tzll.h"
+#include "notices/receiver.h"
 #include "platform/hotkey.h"
 #include "platform/messagebox.h"
 #include "platform/showrequest.h"
@@ -20,7 +22,6 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QVBoxLayout>
 
 namespace vek {
@@ -65,12 +66,14 @@ Tmain::Tmain(QWidget* parent)
     statusBar()->addWidget(StatusBarPanel1, 1);
 
     setUpNavigation();
+    setPageFactory(&fstz, [] { return new Tfstz; });
 
     // The notice port is held from the window's creation, before the login. A second bind fails
     // (never ShareAddress: another program must not silently take the datagrams).
-    IdUDPServer = new QUdpSocket(this);
-    if (!IdUDPServer->bind(QHostAddress::AnyIPv4, forms::DataModule1->settings().port))
+    IdUDPServer = new notices::NoticeReceiver(this);
+    if (!IdUDPServer->listen(forms::DataModule1->settings().port))
         throw VekError(IdUDPServer->errorString());
+    connect(IdUDPServer, &notices::NoticeReceiver::datagramReceived, this, &Tmain::IdUDPServerUDPRead);
 
     Timer_tp = new QTimer(this);
     Timer_tp->setInterval(800);
@@ -153,8 +156,8 @@ void Tmain::showEvent(QShowEvent* event)
 
 void Tmain::ensureListening()
 {
-    if (IdUDPServer->state() != QAbstractSocket::BoundState)
-        IdUDPServer->bind(QHostAddress::AnyIPv4, forms::DataModule1->settings().port);
+    if (!IdUDPServer->isListening())
+        IdUDPServer->listen(forms::DataModule1->settings().port);
 }
 
 void Tmain::FormShow()

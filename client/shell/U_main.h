@@ -18,13 +18,16 @@ class QMenu;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
-class QUdpSocket;
+class QSoundEffect;
 
 namespace vek {
 
 class NavBar;
 class NavGroup;
 class Ttzll;
+namespace notices {
+class NoticeReceiver;
+}
 namespace platform {
 class GlobalHotKey;
 class ShowRequestServer;
@@ -63,7 +66,8 @@ public:
     db::Query qry_qd; // service centre: attendance
     QTimer* Timer_tp = nullptr;
     QTimer* Timer2 = nullptr;
-    QUdpSocket* IdUDPServer = nullptr;
+    notices::NoticeReceiver* IdUDPServer = nullptr;
+    int soundRequests = 0; // how often a notice sound was asked for
 
     // Tray.
     QSystemTrayIcon* TrayIcon1 = nullptr;
@@ -107,6 +111,8 @@ public:
     void WMShowMain();
     void WMHotKey();
     void Timer_tpTimer();
+    // One received datagram: a show datagram pops up a notice, anything else is ignored.
+    void IdUDPServerUDPRead(const QByteArray& datagram);
 
     // True while a modal window of the client is open over the main window.
     static bool isDisabledByModal();
@@ -126,6 +132,7 @@ private:
     void setUpTray();
     void showIcon(const QString& name);
     void ensureListening();
+    void playNoticeSound();
     // Embeds a page on first use and switches to it; returns the page.
     QWidget* embed(QPointer<QWidget>& page, QWidget* tab, const QString& caption, const PageFactory& factory);
     void embedTzll(const QString& caption);
@@ -134,6 +141,7 @@ private:
 
     std::unique_ptr<Ui::Tmain> ui;
     std::unique_ptr<platform::GlobalHotKey> m_hotKey;
+    QSoundEffect* m_sound = nullptr;
     platform::ShowRequestServer* m_showRequests = nullptr;
     QHash<QPointer<QWidget>*, PageFactory> m_factories;
 };

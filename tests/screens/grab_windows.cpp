@@ -7,6 +7,9 @@
 #include "fonts.h"
 #include "forms.h"
 #include "navbar.h"
+#include "notices/U_tctz.h"
+#include "notices/U_tzll.h"
+#include "notices/datagram.h"
 #include "platform/messagebox.h"
 #include "testworld.h"
 #include "vekapplication.h"
@@ -14,6 +17,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QUdpSocket>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
 
@@ -44,7 +49,11 @@ int main(int argc, char** argv)
         return vek::platform::defaultAnswer(flags);
     });
     vek::Settings settings = world.settings();
-    settings.port = 0; // any free port
+    {
+        QUdpSocket probe; // a free port for the notices
+        probe.bind(QHostAddress::AnyIPv4, 0);
+        settings.port = probe.localPort();
+    }
     TDataModule1 dm(settings);
     dm.setExecutablePath(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
     forms::DataModule1 = &dm;
@@ -68,6 +77,14 @@ int main(int argc, char** argv)
         save(&mainWindow, out, QStringLiteral("main-send"));
         mainWindow.RzGroup2Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("通知浏览")));
         save(&mainWindow, out, QStringLiteral("main-browser-query"));
+        mainWindow.tzll->N1Click();
+        mainWindow.tzll->RzEdit1->setText(QStringLiteral("收到，马上处理。"));
+        save(&mainWindow, out, QStringLiteral("main-browser-reply"));
+        mainWindow.IdUDPServerUDPRead(notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"),
+                                                            QStringLiteral("请于明天上午9点到2号机组现场确认给水泵检修结果。")));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* popup = qobject_cast<Ttctz*>(w))
+                save(popup, out, QStringLiteral("popup"));
         app.destroyOwned();
         forms::dl = nullptr;
         forms::main = nullptr;

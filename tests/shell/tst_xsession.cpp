@@ -5,6 +5,8 @@
 #include "U_datamodule.h"
 #include "U_main.h"
 #include "forms.h"
+#include "notices/U_tctz.h"
+#include "notices/U_tzll.h"
 #include "platform/system.h"
 #include "testworld.h"
 #include "vekapplication.h"
@@ -14,6 +16,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QThread>
 #include <QUdpSocket>
@@ -108,6 +111,42 @@ private Q_SLOTS:
             QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+b")}));
             QTest::qWait(300);
             QVERIFY(m.isVisible());
+            VekApplication::instance()->destroyOwned();
+            forms::main = nullptr;
+        }
+        forms::DataModule1 = nullptr;
+    }
+
+    // A notice pops up without taking the keyboard from what the user is typing in.
+    void popupLeavesTheFocus()
+    {
+        TestWorld w;
+        MessageRecorder boxes;
+        Settings s = w.settings();
+        s.port = freePort();
+        TDataModule1 dm(s);
+        forms::DataModule1 = &dm;
+        {
+            Tmain m;
+            forms::main = &m;
+            m.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&m));
+            m.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&m));
+            m.tzll->RzEdit1->setVisible(true);
+            m.tzll->Panel5->setVisible(true);
+            m.tzll->RzEdit1->setFocus();
+            QTRY_VERIFY(m.tzll->RzEdit1->hasFocus());
+            m.IdUDPServerUDPRead("show|通知|消息|x");
+            QVERIFY(QTest::qWaitFor([] {
+                for (QWidget* t : QApplication::topLevelWidgets())
+                    if (qobject_cast<Ttctz*>(t) && t->isVisible())
+                        return true;
+                return false;
+            }, 5000));
+            QTest::qWait(300);
+            QCOMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&m));
+            QVERIFY(m.tzll->RzEdit1->hasFocus());
             VekApplication::instance()->destroyOwned();
             forms::main = nullptr;
         }

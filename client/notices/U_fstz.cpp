@@ -1,0 +1,393 @@
+#include "U_fstz.h"
+
+#include "db/sqltext.h"
+#include "db/vekerror.h"
+#include "platform/messagebox.h"
+#include "platform/system.h"
+#include "shell/U_datamodule.h"
+#include "shell/forms.h"
+#include "shell/vekapplication.h"
+
+#include <QDateEdit>
+#include <QDateTime>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QThread>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace vek {
+
+namespace {
+
+void message(const QString& text)
+{
+    platform::messageBox(text, QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
+}
+
+QTreeWidgetItem* nodeAt(QTreeWidget* tree, int position)
+{
+    int i = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it, ++i)
+        if (i == position)
+            return *it;
+    return nullptr;
+}
+
+int positionOf(QTreeWidget* tree, QTreeWidgetItem* node)
+{
+    int i = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it, ++i)
+        if (*it == node)
+            return i;
+    return -1;
+}
+
+bool writeGbkLines(const QString& path, const QStringList& lines)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    for (const QString& line : lines)
+        f.write(notices::toGbk(line) + "\r\n");
+    return true;
+}
+
+} // namespace
+
+Tfstz::Tfstz(QWidget* parent)
+    : QWidget(parent), qry_tmp(&forms::DataModule1->ADOConnection1), Query1(&forms::DataModule1->ADOConnection1)
+{
+    setObjectName(QStringLiteral("fstz"));
+    setWindowTitle(QStringLiteral("发送通知"));
+
+    auto* band = new QWidget(this);
+    band->setFixedHeight(41);
+    RzButton1 = new QPushButton(QStringLiteral("刷新列表"), band);
+    RzButton1->setObjectName(QStringLiteral("RzButton1"));
+    RzButton1->setGeometry(28, 16 - 8, 80, 25);
+
+    TreeView1 = new QTreeWidget(this);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setFixedWidth(193);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TreeView1->setAccessibleName(QStringLiteral("通讯录"));
+    TreeView2 = new QTreeWidget(this);
+    TreeView2->setObjectName(QStringLiteral("TreeView2"));
+    TreeView2->setVisible(false);
+
+    auto* strip = new QWidget(this);
+    strip->setFixedWidth(25);
+    Button1 = new QPushButton(QStringLiteral(">>"), strip);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(2, 57, 21, 25);
+    Button1->setAccessibleName(QStringLiteral("添加"));
+    Button2 = new QPushButton(QStringLiteral("<<"), strip);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(2, 103, 21, 25);
+    Button2->setAccessibleName(QStringLiteral("移除"));
+
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setFixedWidth(88);
+    ListBox1->setAccessibleName(QStringLiteral("发送对象"));
+    ListBox2 = new QListWidget(this);
+    ListBox2->setObjectName(QStringLiteral("ListBox2"));
+    ListBox2->setVisible(false);
+
+    auto* right = new QWidget(this);
+    auto* Label1 = new QLabel(QStringLiteral("设定完成时间："), right);
+    Label1->setGeometry(7, 6, 120, 14);
+    DateTimePicker1 = new QDateEdit(right);
+    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    DateTimePicker1->setGeometry(8, 21, 173, 20);
+    DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    Label1->setBuddy(DateTimePicker1);
+    auto* Label2 = new QLabel(QStringLiteral("主题："), right);
+    Label2->setGeometry(7, 43, 60, 14);
+    edt_zt = new QLineEdit(right);
+    edt_zt->setObjectName(QStringLiteral("edt_zt"));
+    edt_zt->setGeometry(8, 56, 281, 20);
+    Label2->setBuddy(edt_zt);
+    Button3 = new QPushButton(QStringLiteral("发 送"), right);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button3->setGeometry(184, 80, 75, 25);
+
+    auto* columns = new QHBoxLayout;
+    columns->setSpacing(0);
+    columns->addWidget(TreeView1);
+    columns->addWidget(strip);
+    columns->addWidget(ListBox1);
+    columns->addWidget(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(band);
+    layout->addLayout(columns, 1);
+
+    connect(RzButton1, &QPushButton::clicked, this, &Tfstz::RzButton1Click);
+    connect(Button1, &QPushButton::clicked, this, &Tfstz::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &Tfstz::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &Tfstz::Button3Click);
+    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, &Tfstz::Button1Click);
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &Tfstz::Button2Click);
+    DateTimePicker1->installEventFilter(this);
+    edt_zt->installEventFilter(this);
+}
+
+void Tfstz::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void Tfstz::FormShow()
+{
+    try {
+        LoadRecipientTree();
+    } catch (const VekError& e) {
+        showDefaultError(e.message());
+    }
+}
+
+void Tfstz::RzButton1Click()
+{
+    try {
+        LoadRecipientTree();
+    } catch (const VekError& e) {
+        showDefaultError(e.message());
+    }
+}
+
+bool Tfstz::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == DateTimePicker1) {
+                edt_zt->setFocus();
+                return true;
+            }
+            if (watched == edt_zt) {
+                Button3->setFocus(); // Enter does not send by itself
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString Tfstz::makeKey(const QString& name, const QString& login, const QString& code)
+{
+    return name + QLatin1Char('#') + login + QLatin1Char('@') + code;
+}
+
+Tfstz::Key Tfstz::splitKey(const QString& key)
+{
+    const qsizetype hash = key.indexOf(QLatin1Char('#'));
+    const qsizetype at = key.indexOf(QLatin1Char('@'));
+    Key k;
+    k.name = hash < 0 ? key : key.left(hash);
+    k.login = (hash < 0 || at < 0 || at < hash) ? QString() : key.mid(hash + 1, at - hash - 1);
+    k.code = at < 0 ? QString() : key.mid(at + 1);
+    return k;
+}
+
+int Tfstz::indentOf(const QString& code)
+{
+    const long n = std::lrint(double(code.size()) / 2.0); // ties to even
+    return n <= 1 ? 0 : int(n - 1);
+}
+
+void Tfstz::loadTree(QTreeWidget* tree, const QStringList& lines)
+{
+    tree->clear();
+    QList<QPair<QTreeWidgetItem*, int>> path; // the open ancestors with their levels
+    for (const QString& line : lines) {
+        int level = 0;
+        while (level < line.size() && line.at(level) == QLatin1Char(' '))
+            ++level;
+        auto* node = new QTreeWidgetItem(QStringList{line.mid(level)});
+        if (path.isEmpty()) {
+            tree->addTopLevelItem(node);
+            path.append({node, level});
+            continue;
+        }
+        while (!path.isEmpty() && path.last().second > level)
+            path.removeLast();
+        if (!path.isEmpty() && path.last().second == level) {
+            QTreeWidgetItem* sibling = path.takeLast().first;
+            if (QTreeWidgetItem* parent = sibling->parent())
+                parent->addChild(node);
+            else
+                tree->addTopLevelItem(node);
+        } else if (!path.isEmpty() && path.last().second == level - 1) {
+            path.last().first->addChild(node);
+        } else if (path.isEmpty()) {
+            tree->addTopLevelItem(node);
+        } else {
+            delete node;
+            throw VekError(QStringLiteral("通讯录有误：“%1”的上级部门不在通讯录中，无法列出。").arg(line.trimmed()));
+        }
+        path.append({node, level});
+    }
+    tree->collapseAll();
+}
+
+void Tfstz::LoadRecipientTree()
+{
+    DateTimePicker1->setDate(QDate::currentDate());
+    qry_tmp.close();
+    qry_tmp.clear();
+    qry_tmp.add(QStringLiteral("select code, name,vekyhm,zxip from tbl_dzb "));
+    qry_tmp.add(QStringLiteral(" where code like '20%'"));
+    qry_tmp.add(QStringLiteral(" order by code "));
+    qry_tmp.open();
+    QStringList visible;
+    QStringList hidden;
+    for (qry_tmp.first(); !qry_tmp.eof(); qry_tmp.next()) {
+        const QString code = qry_tmp.asString(QStringLiteral("code"));
+        const QString indent(indentOf(code), QLatin1Char(' '));
+        QString shown = indent + qry_tmp.asString(QStringLiteral("name"));
+        if (!qry_tmp.asString(QStringLiteral("zxip")).isEmpty())
+            shown += QStringLiteral(" 在线");
+        visible << shown;
+        hidden << indent + makeKey(qry_tmp.asString(QStringLiteral("name")), qry_tmp.asString(QStringLiteral("vekyhm")), code);
+    }
+    writeGbkLines(QStringLiteral("tmp"), visible);
+    writeGbkLines(QStringLiteral("tmp2"), hidden);
+    loadTree(TreeView1, visible);
+    loadTree(TreeView2, hidden);
+}
+
+void Tfstz::Button1Click()
+{
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node || !node->isSelected())
+        return;
+    QTreeWidgetItem* mirror = nodeAt(TreeView2, positionOf(TreeView1, node));
+    if (!mirror)
+        return;
+    ListBox1->addItem(node->text(0));
+    ListBox2->addItem(mirror->text(0));
+}
+
+void Tfstz::Button2Click()
+{
+    const int row = ListBox1->currentRow();
+    if (row < 0 || !ListBox1->item(row)->isSelected())
+        return;
+    delete ListBox1->takeItem(row);
+    delete ListBox2->takeItem(row);
+}
+
+void Tfstz::appendInsert(const QString& name, const QString& login, const QString& zxip, const QString& guid,
+                         const QString& now, const QString& today)
+{
+    const rryxx& u = forms::DataModule1->cur_user;
+    const QString subject = edt_zt->text();
+    Query1.add(QStringLiteral("insert into tbl_main(bh,xt,lx,zt,sdwcsj,nr,fsr,fsrgh,jsr,jsrgh,fsrq,jsrq,sftx) values("));
+    const QStringList values = {guid,   QStringLiteral("消息"), QStringLiteral("通知"), subject, now,
+                                subject, u.cur_xm,             u.cur_yhm,             name,    login,
+                                today,   DateTimePicker1->date().toString(QStringLiteral("yyyy-MM-dd")),
+                                zxip.isEmpty() ? QStringLiteral("是") : QStringLiteral("否")};
+    for (int i = 0; i < values.size(); ++i)
+        Query1.add(db::sqlLiteral(values[i]) + (i + 1 < values.size() ? QStringLiteral(",") : QStringLiteral(");")));
+}
+
+void Tfstz::Button3Click()
+{
+    if (ListBox2->count() == 0) {
+        message(QStringLiteral("没有目标发送人，请选择！"));
+        return;
+    }
+    if (forms::DataModule1->cur_user.cur_xm.isEmpty()) {
+        message(QStringLiteral("不能以部门的权限发送通知！"));
+        return;
+    }
+    TDataModule1& dm = *forms::DataModule1;
+    const QDateTime clock = QDateTime::currentDateTime();
+    const QString now = clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString today = clock.toString(QStringLiteral("yyyy-MM-dd"));
+    QStringList addresses;
+    try {
+        Query1.close();
+        Query1.clear();
+        Query1.add(QStringLiteral("begin tran"));
+        auto lookUp = [this](const QString& code) {
+            qry_tmp.close();
+            qry_tmp.clear();
+            qry_tmp.add(QStringLiteral("select code,name,vekyhm,zxip from tbl_dzb "));
+            qry_tmp.add(QStringLiteral(" where code like ") + db::sqlLiteral(code + QLatin1Char('%')));
+            qry_tmp.add(QStringLiteral(" and vekyhm is not null "));
+            qry_tmp.add(QStringLiteral(" and vekyhm<>''"));
+            qry_tmp.open();
+        };
+        for (int i = 0; i < ListBox2->count(); ++i) {
+            const Key key = splitKey(ListBox2->item(i)->text());
+            if (!key.login.isEmpty()) {
+                const QString guid = platform::newGuid();
+                if (guid.isEmpty()) {
+                    message(QStringLiteral("创建GUID失败，请重试！"));
+                    return; // nothing stored, nothing sent
+                }
+                lookUp(key.code);
+                const QString zxip = qry_tmp.asString(QStringLiteral("zxip"));
+                addresses << zxip;
+                appendInsert(key.name, key.login, zxip, guid, now, today);
+            } else {
+                lookUp(key.code);
+                for (qry_tmp.first(); !qry_tmp.eof(); qry_tmp.next()) {
+                    const QString guid = platform::newGuid();
+                    if (guid.isEmpty()) {
+                        message(QStringLiteral("创建GUID失败，请重试！"));
+                        break; // the rest of this department is skipped
+                    }
+                    const QString zxip = qry_tmp.asString(QStringLiteral("zxip"));
+                    appendInsert(qry_tmp.asString(QStringLiteral("name")), qry_tmp.asString(QStringLiteral("vekyhm")), zxip,
+                                 guid, now, today);
+                    addresses << zxip;
+                }
+            }
+        }
+        Query1.add(QStringLiteral("commit tran"));
+    } catch (const VekError& e) {
+        // A look-up failed before anything was sent.
+        showDefaultError(e.message());
+        return;
+    }
+
+    try {
+        Query1.execute();
+        const QByteArray payload = notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"), edt_zt->text());
+        for (const QString& address : addresses) {
+            if (address.trimmed().isEmpty())
+                continue;
+            IdUDPClient.send(address.trimmed(), dm.settings().port, payload);
+            QThread::msleep(3);
+        }
+    } catch (const VekError&) {
+        try {
+            dm.ADOConnection1.rollback();
+        } catch (const VekError&) {
+        }
+        message(QStringLiteral("发送失败，请确认网络正常！"));
+        return;
+    }
+    message(QStringLiteral("发送成功！"));
+}
+
+} // namespace vek

@@ -1,0 +1,52 @@
+// The main window's handling of received notices.
+
+#include "U_main.h"
+
+#include "notices/U_tctz.h"
+#include "notices/datagram.h"
+#include "vekapplication.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QTimer>
+
+namespace vek {
+
+void Tmain::IdUDPServerUDPRead(const QByteArray& datagram)
+{
+    // Whatever goes wrong with one datagram is dropped; the next one is handled normally.
+    try {
+        const auto notice = notices::parseShow(notices::fromGbk(datagram, notices::kTextLimit));
+        if (!notice)
+            return;
+        if (!Timer_tp->isActive())
+            Timer_tp->start(); // a second notice does not restart the sequence
+        playNoticeSound();
+        auto* popup = new Ttctz;
+        if (VekApplication* app = VekApplication::instance())
+            app->own(popup);
+        popup->show(notice->caption, notice->heading, notice->body);
+    } catch (...) {
+    }
+}
+
+void Tmain::playNoticeSound()
+{
+    ++soundRequests;
+    // "Audio.wav" of the current directory; the system's default sound when it is missing.
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("Audio.wav"));
+    if (!QFileInfo::exists(file)) {
+        QApplication::beep();
+        return;
+    }
+    if (!m_sound) {
+        m_sound = new QSoundEffect(this);
+    }
+    if (m_sound->source() != QUrl::fromLocalFile(file))
+        m_sound->setSource(QUrl::fromLocalFile(file));
+    m_sound->play();
+}
+
+} // namespace vek

@@ -1,0 +1,204 @@
+// Receiving notices in the main window: datagrams from the network become pop-ups above the taskbar,
+// in arrival order, with the sound and the tray's flashing; closing a pop-up stops the flashing, shows
+// the main window and frees the pop-up.
+
+#include "U_datamodule.h"
+#include "U_main.h"
+#include "forms.h"
+#include "notices/U_tctz.h"
+#include "notices/datagram.h"
+#include "testworld.h"
+#include "vekapplication.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUdpSocket>
+
+using namespace vek;
+
+namespace {
+
+struct Client {
+    TestWorld w;
+    MessageRecorder boxes;
+    std::unique_ptr<TDataModule1> dm;
+    std::unique_ptr<Tmain> m;
+    quint16 port = 0;
+
+    Client()
+    {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::AnyIPv4, 0);
+        port = probe.localPort();
+        probe.close();
+        Settings s = w.settings();
+        s.port = port;
+        dm = std::make_unique<TDataModule1>(s);
+        forms::DataModule1 = dm.get();
+        dm->cur_user.cur_yhm = QStringLiteral("10231");
+        m = std::make_unique<Tmain>();
+        forms::main = m.get();
+    }
+    ~Client()
+    {
+        VekApplication::instance()->destroyOwned();
+        m.reset();
+        forms::main = nullptr;
+        forms::DataModule1 = nullptr;
+    }
+    void send(const QByteArray& bytes) const
+    {
+        QUdpSocket s;
+        s.writeDatagram(bytes, QHostAddress::LocalHost, port);
+    }
+    static QList<Ttctz*> popups()
+    {
+        QList<Ttctz*> out;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<Ttctz*>(w); p && p->isVisible())
+                out << p;
+        return out;
+    }
+};
+
+} // namespace
+
+class TstReceiving : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void showDatagramPopsUp()
+    {
+        Client c;
+        c.send(notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"), QStringLiteral("明天8点检修|2号机")));
+        QVERIFY(QTest::qWaitFor([&] { return Client::popups().size() == 1; }, 5000));
+        Ttctz* p = Client::popups().first();
+        QCOMPARE(p->windowTitle(), QStringLiteral("通知"));
+        QCOMPARE(p->Panel1->text(), QStringLiteral("消息"));
+        QCOMPARE(p->Memo1->toPlainText(), QStringLiteral("    明天8点检修|2号机"));
+        QCOMPARE(c.m->soundRequests, 1);
+        QVERIFY(c.m->Timer_tp->isActive());
+    }
+
+    void ignoredDatagrams_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("capitals") << QByteArray("SHOW|a|b|c");
+        QTest::newRow("bare verb") << QByteArray("show");
+        QTest::newRow("update") << QByteArray("update|sbgl|10231");
+        QTest::newRow("over 8192 bytes") << QByteArray("show|a|b|") + QByteArray(9000, 'x');
+    }
+    void ignoredDatagrams()
+    {
+        QFETCH(QByteArray, bytes);
+        Client c;
+        c.send(bytes);
+        c.send("show|marker||"); // arrives after the one under test
+        QVERIFY(QTest::qWaitFor([&] { return !Client::popups().isEmpty(); }, 5000));
+        QTest::qWait(100);
+        QCOMPARE(Client::popups().size(), 1);
+        QCOMPARE(Client::popups().first()->windowTitle(), QStringLiteral("marker"));
+        QCOMPARE(c.m->soundRequests, 1);
+    }
+
+    void longDatagramShowsItsFirst1024Bytes()
+    {
+        Client c;
+        c.send("show|cap|head|" + QByteArray(1986, 'y'));
+        QVERIFY(QTest::qWaitFor([&] { return Client::popups().size() == 1; }, 5000));
+        QCOMPARE(Client::popups().first()->Memo1->toPlainText(), QStringLiteral("    ") + QString(1024 - 14, QLatin1Char('y')));
+    }
+
+    // A burst: every datagram becomes a pop-up, in the order sent, all at the same place.
+    void burstInOrder()
+    {
+        Client c;
+        const int n = 300;
+        QUdpSocket s;
+        for (int i = 0; i < n; ++i)
+            s.writeDatagram("show|" + QByteArray::number(i) + "||", QHostAddress::LocalHost, c.port);
+        QVERIFY(QTest::qWaitFor([&] { return Client::popups().size() == n; }, 30000));
+        QList<int> order;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<Ttctz*>(w))
+                order << p->windowTitle().toInt();
+        std::sort(order.begin(), order.end());
+        for (int i = 0; i < n; ++i)
+            QCOMPARE(order[i], i);
+        const QPoint at = Client::popups().first()->pos();
+        for (Ttctz* p : Client::popups())
+            QCOMPARE(p->pos(), at);
+        QCOMPARE(c.m->soundRequests, n);
+    }
+
+    void placementAboveTheTaskbar()
+    {
+        QCOMPARE(Ttctz::placement(QRect(0, 0, 1024, 768), 30, QSize(266, 170)), QPoint(758, 568));
+        QCOMPARE(Ttctz::placement(QRect(0, 0, 1920, 1080), 0, QSize(266, 170)), QPoint(1654, 910));
+        Client c;
+        c.m->IdUDPServerUDPRead("show|a|b|c");
+        Ttctz* p = Client::popups().first();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(p->frameGeometry().right(), screen.right());
+        QCOMPARE(p->frameGeometry().bottom(), screen.bottom() - Ttctz::taskbarHeight());
+        QCOMPARE(p->frameGeometry().size(), QSize(266, 170));
+    }
+
+    // Closing stops the flashing, restores the steady icon, shows the main window and frees the pop-up.
+    void closingAPopup_data()
+    {
+        QTest::addColumn<bool>("byPicture");
+        QTest::newRow("picture button") << true;
+        QTest::newRow("title bar") << false;
+    }
+    void closingAPopup()
+    {
+        QFETCH(bool, byPicture);
+        Client c;
+        c.m->tray_added = true; // logged in, window hidden
+        c.m->IdUDPServerUDPRead("show|first||");
+        c.m->IdUDPServerUDPRead("show|second||");
+        QCOMPARE(Client::popups().size(), 2);
+        c.m->Timer_tpTimer();
+        QCOMPARE(c.m->iconName, QStringLiteral("SMAIL"));
+        QPointer<Ttctz> top = Client::popups().last();
+        QCOMPARE(top->windowTitle(), QStringLiteral("second"));
+        if (byPicture)
+            top->SpeedButton1->click();
+        else
+            top->close();
+        QVERIFY(!c.m->Timer_tp->isActive());
+        QCOMPARE(c.m->iconName, QStringLiteral("BIG"));
+        QVERIFY(c.m->isVisible());
+        QTRY_VERIFY(!top); // freed
+        QCOMPARE(Client::popups().size(), 1); // the other pop-up stays
+    }
+
+    // Memory does not grow with every notice: closed pop-ups are gone.
+    void closedPopupsAreFreed()
+    {
+        Client c;
+        for (int i = 0; i < 50; ++i) {
+            c.m->IdUDPServerUDPRead("show|x|y|z");
+            Client::popups().first()->close();
+        }
+        QTest::qWait(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        int alive = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            alive += qobject_cast<Ttctz*>(w) != nullptr;
+        QCOMPARE(alive, 0);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    VekApplication app(argc, argv);
+    TstReceiving t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_receiving.moc"

@@ -1,0 +1,308 @@
+// The send page: the address-book tree and its files, choosing recipients, and "发 送": one batch of
+// notice rows, the datagrams to the online recipients afterwards, and the failure paths.
+
+#include "U_datamodule.h"
+#include "forms.h"
+#include "notices/U_fstz.h"
+#include "notices/datagram.h"
+#include "platform/system.h"
+#include "testworld.h"
+#include "vekapplication.h"
+
+#include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QNetworkDatagram>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUdpSocket>
+
+using namespace vek;
+
+namespace {
+
+// A plant: department 20 厂部 with 2001 运行部 (team 200101 with three people, one offline and one
+// without a login name) and 2002 检修部 (one person); zxip 127.0.0.1 receives on the test's socket.
+struct Page {
+    TestWorld w;
+    MessageRecorder boxes;
+    QUdpSocket inbox;
+    std::unique_ptr<TDataModule1> dm;
+    std::unique_ptr<Tfstz> page;
+
+    Page()
+    {
+        inbox.bind(QHostAddress::LocalHost, 0);
+        w.sql(QStringLiteral("vek"), QStringLiteral(
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('20','厂部',null,'');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('2001','运行部',null,'');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('200101','集控一值','','');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('20010101','张三','10231','127.0.0.1');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('20010102','李四','10232','');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('20010103','临时工','','127.0.0.1');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('2002','检修部',null,'');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('200201','电气班','','');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('20020101','王五','10301','   ');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip) values('30','外单位',null,'')"));
+        Settings s = w.settings();
+        s.port = inbox.localPort();
+        dm = std::make_unique<TDataModule1>(s);
+        forms::DataModule1 = dm.get();
+        dm->cur_user.cur_xm = QStringLiteral("赵六");
+        dm->cur_user.cur_yhm = QStringLiteral("10001");
+        page = std::make_unique<Tfstz>();
+        page->show();
+    }
+    ~Page()
+    {
+        page.reset();
+        forms::DataModule1 = nullptr;
+        platform::setGuidSource({});
+    }
+    QTreeWidgetItem* node(const QString& text) const
+    {
+        const auto found = page->TreeView1->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.value(0);
+    }
+    void choose(const QString& text)
+    {
+        QTreeWidgetItem* n = node(text);
+        QVERIFY2(n, qPrintable(text));
+        page->TreeView1->setCurrentItem(n);
+        page->Button1Click();
+    }
+    QList<QStringList> rows() const
+    {
+        return w.rows(QStringLiteral("vek"), QStringLiteral("select jsr,jsrgh,zt,nr,fsr,fsrgh,xt,lx,sftx,sfcy,jsrq from tbl_main order by jsrgh, rowid"));
+    }
+    QList<QByteArray> received(int expected)
+    {
+        QList<QByteArray> out;
+        (void)QTest::qWaitFor([&] {
+            while (inbox.hasPendingDatagrams())
+                out << inbox.receiveDatagram().data();
+            return out.size() >= expected;
+        }, expected ? 3000 : 200);
+        while (inbox.hasPendingDatagrams())
+            out << inbox.receiveDatagram().data();
+        return out;
+    }
+};
+
+QStringList readGbk(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = notices::fromGbk(f.readAll()).split(QStringLiteral("\r\n"));
+    return lines;
+}
+
+} // namespace
+
+class TstSendPage : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void indentation()
+    {
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("2")), 0);
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("20")), 0);
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("200")), 1);    // 1.5 rounds to 2
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("2001")), 1);
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("20010")), 1);  // 2.5 rounds to 2
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("200101")), 2);
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("2001010")), 3); // 3.5 rounds to 4
+        QCOMPARE(Tfstz::indentOf(QStringLiteral("20010101")), 3);
+    }
+
+    void keys()
+    {
+        QCOMPARE(Tfstz::makeKey(QStringLiteral("张三"), QStringLiteral("10231"), QStringLiteral("20010101")),
+                 QStringLiteral("张三#10231@20010101"));
+        const Tfstz::Key k = Tfstz::splitKey(QStringLiteral("运行部#@2001"));
+        QCOMPARE(k.name, QStringLiteral("运行部"));
+        QCOMPARE(k.login, QString());
+        QCOMPARE(k.code, QStringLiteral("2001"));
+    }
+
+    void treeAndFiles()
+    {
+        Page p;
+        QCOMPARE(readGbk(QStringLiteral("tmp")),
+                 (QStringList{"厂部", " 运行部", "  集控一值", "   张三 在线", "   李四", "   临时工 在线", " 检修部",
+                              "  电气班", "   王五 在线", ""}));
+        QCOMPARE(readGbk(QStringLiteral("tmp2")).value(3), QStringLiteral("   张三#10231@20010101"));
+        QCOMPARE(readGbk(QStringLiteral("tmp2")).value(1), QStringLiteral(" 运行部#@2001"));
+        QCOMPARE(p.page->TreeView1->topLevelItemCount(), 1);
+        QTreeWidgetItem* run = p.node(QStringLiteral("运行部"));
+        QCOMPARE(run->parent()->text(0), QStringLiteral("厂部"));
+        QCOMPARE(p.node(QStringLiteral("张三 在线"))->parent()->text(0), QStringLiteral("集控一值"));
+        // A lower level climbs back to the sibling of the nearest ancestor of that level.
+        QCOMPARE(p.node(QStringLiteral("检修部"))->parent(), run->parent());
+        QCOMPARE(p.node(QStringLiteral("王五 在线"))->parent()->text(0), QStringLiteral("电气班"));
+        QVERIFY(!run->isExpanded());
+        QCOMPARE(p.page->DateTimePicker1->date(), QDate::currentDate());
+    }
+
+    void missingParentStopsTheLoad()
+    {
+        Page p;
+        // A row two levels deeper than the one before it (its team is missing) cannot be placed.
+        p.w.sql(QStringLiteral("vek"), QStringLiteral("delete from tbl_dzb where code in ('200101')"));
+        p.page->RzButton1Click();
+        QCOMPARE(p.boxes.boxes.size(), 1);
+        QVERIFY2(p.boxes.boxes[0].text.contains(QStringLiteral("张三")), qPrintable(p.boxes.boxes[0].text));
+    }
+
+    void chooseAndRemove()
+    {
+        Page p;
+        p.page->Button1Click(); // nothing selected: nothing happens
+        QCOMPARE(p.page->ListBox1->count(), 0);
+        p.choose(QStringLiteral("张三 在线"));
+        p.choose(QStringLiteral("运行部"));
+        p.choose(QStringLiteral("张三 在线"));
+        QCOMPARE(p.page->ListBox1->count(), 3);
+        QCOMPARE(p.page->ListBox2->item(1)->text(), QStringLiteral("运行部#@2001"));
+        p.page->ListBox1->setCurrentRow(2);
+        p.page->Button2Click();
+        QCOMPARE(p.page->ListBox1->count(), 2);
+        QCOMPARE(p.page->ListBox2->item(1)->text(), QStringLiteral("运行部#@2001"));
+        // A reload resets the date and keeps the chosen list.
+        p.page->DateTimePicker1->setDate(QDate(2027, 1, 5));
+        p.page->RzButton1Click();
+        QCOMPARE(p.page->ListBox2->count(), 2);
+        QCOMPARE(p.page->DateTimePicker1->date(), QDate::currentDate());
+    }
+
+    void sendToPersonAndDepartment()
+    {
+        Page p;
+        p.choose(QStringLiteral("张三 在线"));
+        p.choose(QStringLiteral("运行部"));
+        p.choose(QStringLiteral("检修部"));
+        p.page->DateTimePicker1->setDate(QDate(2027, 1, 5));
+        p.page->edt_zt->setText(QStringLiteral("it's 100% 检修\r\n通知"));
+        StatementTrace trace;
+        p.page->Button3Click();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        const QString subject = QStringLiteral("it's 100% 检修\r\n通知");
+        const QString d = QStringLiteral("2027-01-05");
+        QCOMPARE(p.rows(), (QList<QStringList>{
+                               {"张三", "10231", subject, subject, "赵六", "10001", "消息", "通知", "否", "否", d},
+                               {"张三", "10231", subject, subject, "赵六", "10001", "消息", "通知", "否", "否", d},
+                               {"李四", "10232", subject, subject, "赵六", "10001", "消息", "通知", "是", "否", d},
+                               {"王五", "10301", subject, subject, "赵六", "10001", "消息", "通知", "否", "否", d}}));
+        // One batch between begin tran and commit tran.
+        const QString batch = trace.texts(QStringLiteral("ADOConnection1")).last();
+        QVERIFY(batch.startsWith(QStringLiteral("begin tran\r\ninsert into tbl_main(bh,xt,lx,zt,sdwcsj,nr,fsr,fsrgh,jsr,jsrgh,fsrq,jsrq,sftx) values(\r\n'{")));
+        QVERIFY(batch.endsWith(QStringLiteral("\r\n'否');\r\ncommit tran")));
+        QVERIFY(batch.contains(QStringLiteral("'it''s 100% 检修\r\n通知',")));
+        // Datagrams go to the non-blank addresses only: 张三 twice (as a person and in his department).
+        const QList<QByteArray> got = p.received(2);
+        QCOMPARE(got, (QList<QByteArray>{notices::showDatagram("通知", "消息", subject), notices::showDatagram("通知", "消息", subject)}));
+        // The page keeps its list, subject and date.
+        QCOMPARE(p.page->ListBox1->count(), 3);
+        QCOMPARE(p.page->edt_zt->text(), subject);
+    }
+
+    void emptyDepartmentStillReportsSuccess()
+    {
+        Page p;
+        p.choose(QStringLiteral("集控一值"));
+        p.w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_dzb set vekyhm='' where code like '200101%'"));
+        p.page->Button3Click();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(p.rows().size(), 0);
+        QCOMPARE(p.received(0).size(), 0);
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<bool>("choose");
+        QTest::addColumn<QString>("xm");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no recipient") << false << "赵六" << "没有目标发送人，请选择！";
+        QTest::newRow("no display name") << true << "" << "不能以部门的权限发送通知！";
+    }
+    void refusals()
+    {
+        QFETCH(bool, choose);
+        QFETCH(QString, xm);
+        QFETCH(QString, message);
+        Page p;
+        if (choose)
+            p.choose(QStringLiteral("李四"));
+        p.dm->cur_user.cur_xm = xm;
+        p.page->Button3Click();
+        QCOMPARE(p.boxes.texts(), QStringList{message});
+        QCOMPARE(p.rows().size(), 0);
+    }
+
+    // The batch fails half-way: the roll back leaves no row of this send, no datagram goes out.
+    void failedBatchLeavesNothing()
+    {
+        Page p;
+        p.choose(QStringLiteral("张三 在线"));
+        p.choose(QStringLiteral("李四"));
+        int n = 0;
+        platform::setGuidSource([&n] { return n++ == 0 ? QStringLiteral("{SAME}") : QStringLiteral("{SAME}"); });
+        p.page->Button3Click();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送失败，请确认网络正常！")});
+        QCOMPARE(p.rows().size(), 0);
+        QVERIFY(!p.dm->ADOConnection1.inTransaction());
+        QCOMPARE(p.received(0).size(), 0);
+        // The next send works.
+        platform::setGuidSource({});
+        p.boxes.boxes.clear();
+        p.page->Button3Click();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(p.rows().size(), 2);
+    }
+
+    void guidFailures()
+    {
+        Page p;
+        p.choose(QStringLiteral("运行部"));  // a department: the rest of it is skipped
+        p.choose(QStringLiteral("王五 在线"));
+        int n = 0;
+        platform::setGuidSource([&n] { return ++n == 2 ? QString() : QStringLiteral("{G%1}").arg(n); });
+        p.page->Button3Click();
+        QCOMPARE(p.boxes.texts(), (QStringList{QStringLiteral("创建GUID失败，请重试！"), QStringLiteral("发送成功！")}));
+        QCOMPARE(p.w.rows(QStringLiteral("vek"), QStringLiteral("select jsrgh from tbl_main order by jsrgh")),
+                 (QList<QStringList>{{"10231"}, {"10301"}}));
+
+        // A person whose GUID fails abandons the whole send.
+        Page q;
+        q.choose(QStringLiteral("李四"));
+        q.choose(QStringLiteral("王五 在线"));
+        int m = 0;
+        platform::setGuidSource([&m] { return ++m == 2 ? QString() : QStringLiteral("{H%1}").arg(m); });
+        q.page->Button3Click();
+        QCOMPARE(q.boxes.texts(), QStringList{QStringLiteral("创建GUID失败，请重试！")});
+        QCOMPARE(q.rows().size(), 0);
+    }
+
+    void enterChain()
+    {
+        Page p;
+        QApplication::setActiveWindow(p.page.get());
+        QVERIFY(QTest::qWaitForWindowActive(p.page.get()));
+        p.page->DateTimePicker1->setFocus();
+        QTest::keyClick(p.page->DateTimePicker1, Qt::Key_Return);
+        QVERIFY(p.page->edt_zt->hasFocus());
+        QTest::keyClick(p.page->edt_zt, Qt::Key_Return);
+        QVERIFY(p.page->Button3->hasFocus());
+        QVERIFY(p.boxes.boxes.isEmpty()); // Enter does not send
+    }
+};
+
+int main(int argc, char** argv)
+{
+    VekApplication app(argc, argv);
+    TstSendPage t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_sendpage.moc"
