@@ -208,6 +208,50 @@ private Q_SLOTS:
         QCOMPARE(p.page->edt_zt->text(), subject);
     }
 
+    // Workstations on their own loopback addresses: each gets its datagrams, in the order of the
+    // chosen list; an empty subject sends the bare fields.
+    void datagramsToEachWorkstation()
+    {
+        Page p;
+        QUdpSocket ws2, ws3;
+        QVERIFY(ws2.bind(QHostAddress(QStringLiteral("127.0.0.2")), p.inbox.localPort()));
+        QVERIFY(ws3.bind(QHostAddress(QStringLiteral("127.0.0.3")), p.inbox.localPort()));
+        p.w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_dzb set zxip='127.0.0.2' where vekyhm='10232';"
+                                                      "update tbl_dzb set zxip='127.0.0.3' where vekyhm='10301'"));
+        p.page->RzButton1Click();
+        p.choose(QStringLiteral("王五 在线"));
+        p.choose(QStringLiteral("李四 在线"));
+        p.choose(QStringLiteral("王五 在线"));
+        p.page->edt_zt->clear();
+        p.page->Button3Click();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        auto drain = [](QUdpSocket& s, int n) {
+            QList<QByteArray> out;
+            (void)QTest::qWaitFor([&] {
+                while (s.hasPendingDatagrams())
+                    out << s.receiveDatagram().data();
+                return out.size() >= n;
+            }, 3000);
+            return out;
+        };
+        const QByteArray bare("show|\xcd\xa8\xd6\xaa|\xcf\xfb\xcf\xa2|");
+        QCOMPARE(drain(ws3, 2), (QList<QByteArray>{bare, bare}));
+        QCOMPARE(drain(ws2, 1), QList<QByteArray>{bare});
+        QCOMPARE(p.w.rows(QStringLiteral("vek"), QStringLiteral("select jsrgh, zt, nr, sftx from tbl_main order by rowid")),
+                 (QList<QStringList>{{"10301", "", "", "否"}, {"10232", "", "", "否"}, {"10301", "", "", "否"}}));
+    }
+
+    void fileBytes()
+    {
+        Page p;
+        QFile f(QStringLiteral("tmp"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        // 厂部 and 运行部 in GBK, each line ended by CR LF; the last line ends with 在线.
+        QVERIFY(bytes.startsWith(QByteArray("\xb3\xa7\xb2\xbf\r\n \xd4\xcb\xd0\xd0\xb2\xbf\r\n")));
+        QVERIFY(bytes.endsWith(QByteArray("\xd4\xda\xcf\xdf\r\n")));
+    }
+
     void emptyDepartmentStillReportsSuccess()
     {
         Page p;

@@ -1,0 +1,165 @@
+// Figures for the notices: opening the send page on a large address book, a burst of show datagrams,
+// memory over many pop-ups, and a send to a large department.
+//   bench_notices [address-book rows (20000)] [burst (2000)] [pop-ups (1000)] [department (1000)]
+
+#include "U_datamodule.h"
+#include "U_main.h"
+#include "forms.h"
+#include "notices/U_fstz.h"
+#include "notices/U_tctz.h"
+#include "notices/receiver.h"
+#include "platform/messagebox.h"
+#include "testworld.h"
+#include "vekapplication.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUdpSocket>
+
+using namespace vek;
+
+namespace {
+
+long rssKiB(const char* field = "VmRSS:")
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(strlen(field))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+QString addressBook(int persons, const QString& zxip)
+{
+    QString sql = QStringLiteral("begin;insert into tbl_dzb(code,name,vekyhm,zxip) values('20','厂部',null,'');");
+    int made = 0;
+    for (int d = 1; made < persons; ++d) {
+        const QString dept = QStringLiteral("20%1").arg(d, 2, 10, QLatin1Char('0'));
+        sql += QStringLiteral("insert into tbl_dzb(code,name,vekyhm,zxip) values('%1','部门%2',null,'');").arg(dept).arg(d);
+        for (int t = 1; t <= 50 && made < persons; ++t) {
+            const QString team = dept + QStringLiteral("%1").arg(t, 2, 10, QLatin1Char('0'));
+            sql += QStringLiteral("insert into tbl_dzb(code,name,vekyhm,zxip) values('%1','班组%2','','');").arg(team).arg(t);
+            for (int p = 1; p <= 99 && made < persons; ++p, ++made)
+                sql += QStringLiteral("insert into tbl_dzb(code,name,vekyhm,zxip) values('%1%2','职工%3','%4','%5');")
+                           .arg(team)
+                           .arg(p, 2, 10, QLatin1Char('0'))
+                           .arg(made)
+                           .arg(100000 + made)
+                           .arg(zxip);
+        }
+    }
+    return sql + QStringLiteral("commit;");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    VekApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    const int bookRows = a.value(1, QStringLiteral("20000")).toInt();
+    const int burst = a.value(2, QStringLiteral("2000")).toInt();
+    const int popups = a.value(3, QStringLiteral("1000")).toInt();
+    const int department = a.value(4, QStringLiteral("1000")).toInt();
+    platform::setMessageBoxHandler([](const QString&, const QString&, int flags) { return platform::defaultAnswer(flags); });
+    QTextStream out(stdout);
+
+    TestWorld w;
+    QUdpSocket probe;
+    probe.bind(QHostAddress::AnyIPv4, 0);
+    Settings s = w.settings();
+    s.port = probe.localPort();
+    probe.close();
+    TDataModule1 dm(s);
+    forms::DataModule1 = &dm;
+    dm.cur_user = {QStringLiteral("测试"), QStringLiteral("99999"), {}, {}, QStringLiteral("20")};
+
+    // 1. The send page on a large address book.
+    w.sql(QStringLiteral("vek"), addressBook(bookRows, QString()));
+    {
+        db::Query q(&dm.ADOConnection1);
+        q.add(QStringLiteral("select code, name,vekyhm,zxip from tbl_dzb "));
+        q.add(QStringLiteral(" where code like '20%'"));
+        q.add(QStringLiteral(" order by code "));
+        QElapsedTimer t;
+        t.start();
+        q.open();
+        const qint64 bare = t.elapsed();
+        Tfstz page;
+        t.restart();
+        page.LoadRecipientTree();
+        const qint64 full = t.elapsed();
+        out << "send page on an address book of " << q.recordCount() << " rows: " << full << " ms (query, files, trees); bare query "
+            << bare << " ms\n";
+    }
+
+    {
+        Tmain m;
+        forms::main = &m;
+        m.tray_added = true;
+
+        // 2. A burst of show datagrams from another socket.
+        int shown = 0;
+        QObject::connect(m.IdUDPServer, &notices::NoticeReceiver::datagramReceived, &app, [&] { ++shown; });
+        QUdpSocket sender;
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < burst; ++i)
+            sender.writeDatagram("show|burst|" + QByteArray::number(i) + "|x", QHostAddress::LocalHost, s.port);
+        const bool all = QTest::qWaitFor([&] { return shown >= burst; }, 120000);
+        const qint64 ms = t.elapsed();
+        out << "burst of " << burst << " show datagrams: " << shown << " pop-ups (" << (all ? "none lost" : "LOST SOME") << ") in "
+            << ms << " ms, " << (ms ? shown * 1000 / ms : shown) << " pop-ups/s\n";
+        app.destroyOwned();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // 3. Memory over pop-ups shown and closed.
+        for (int i = 0; i < 50; ++i) { // warm up caches (fonts, pictures)
+            m.IdUDPServerUDPRead("show|a|b|c");
+        }
+        for (QWidget* tw : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<Ttctz*>(tw))
+                p->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const long before = rssKiB();
+        for (int i = 0; i < popups; ++i) {
+            m.IdUDPServerUDPRead("show|通知|消息|请于明天上午到现场确认检修结果。");
+            for (QWidget* tw : QApplication::topLevelWidgets())
+                if (auto* p = qobject_cast<Ttctz*>(tw); p && p->isVisible())
+                    p->close();
+            if (i % 50 == 0)
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const long after = rssKiB();
+        out << "memory over " << popups << " pop-ups shown and closed: " << before / 1024 << " MiB before, " << after / 1024
+            << " MiB after, growth " << (after - before) / 1024.0 << " MiB\n";
+        app.destroyOwned();
+        forms::main = nullptr;
+    }
+
+    // 4. A send to a large department whose members are all online (datagrams to this machine).
+    w.sql(QStringLiteral("vek"), QStringLiteral("delete from tbl_dzb"));
+    w.sql(QStringLiteral("vek"), addressBook(department, QStringLiteral("127.0.0.1")));
+    {
+        Tfstz page;
+        page.LoadRecipientTree();
+        page.TreeView1->setCurrentItem(page.TreeView1->topLevelItem(0));
+        page.Button1Click();
+        QElapsedTimer t;
+        t.start();
+        page.Button3Click();
+        const qint64 ms = t.elapsed();
+        const QString rows = w.value(QStringLiteral("vek"), QStringLiteral("select count(*) from tbl_main"));
+        out << "send to a department of " << department << " people: " << rows << " rows, " << ms << " ms in all, "
+            << (ms - 3 * department) << " ms without the 3 ms pauses between datagrams\n";
+    }
+    forms::DataModule1 = nullptr;
+    out << "reproduce: build/bench/bench_notices " << bookRows << ' ' << burst << ' ' << popups << ' ' << department << '\n';
+    return 0;
+}
