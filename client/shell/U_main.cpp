@@ -7,6 +7,8 @@
 #include "db/vekerror.h"
 #include "forms.h"
 #include "navbar.h"
+#include "accounts/U_yhxxpz.h"
+#include "accounts/U_zc.h"
 #include "notices/U_fstz.h"
 #include "notices/U_tzll.h"
 #include "notices/receiver.h"
@@ -67,6 +69,8 @@ Tmain::Tmain(QWidget* parent)
 
     setUpNavigation();
     setPageFactory(&fstz, [] { return new Tfstz; });
+    setPageFactory(&ggkl, [] { return new Tggkl; });
+    setPageFactory(&yhxxpz, [this] { return new Tyhxxpz(this); });
 
     // The notice port is held from the window's creation, before the login. A second bind fails
     // (never ShareAddress: another program must not silently take the datagrams).

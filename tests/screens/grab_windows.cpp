@@ -6,6 +6,7 @@
 #include "accounts/U_dl.h"
 #include "fonts.h"
 #include "forms.h"
+#include "accounts/U_yhxxpz.h"
 #include "navbar.h"
 #include "notices/U_tctz.h"
 #include "notices/U_tzll.h"
@@ -77,6 +78,14 @@ int main(int argc, char** argv)
         save(&mainWindow, out, QStringLiteral("main-send"));
         mainWindow.RzGroup2Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("通知浏览")));
         save(&mainWindow, out, QStringLiteral("main-browser-query"));
+        mainWindow.RzGroup1Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("MIS口令更改")));
+        save(&mainWindow, out, QStringLiteral("main-password"));
+        {
+            Tyhxxpz staff(&mainWindow);
+            staff.show();
+            save(&staff, out, QStringLiteral("staff-configuration"));
+        }
+        mainWindow.RzGroup2Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("通知浏览")));
         mainWindow.tzll->N1Click();
         mainWindow.tzll->RzEdit1->setText(QStringLiteral("收到，马上处理。"));
         save(&mainWindow, out, QStringLiteral("main-browser-reply"));

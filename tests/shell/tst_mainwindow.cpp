@@ -96,7 +96,11 @@ private Q_SLOTS:
         d.m->tzll->cbb_yd->setCurrentIndex(0);
         StatementTrace trace;
         d.click(QStringLiteral("通知浏览"));
-        QCOMPARE(trace.texts(QStringLiteral("ADOConnection1")).size(), 1);
+        // The equipment-update look-up, then the listing under both names.
+        const QStringList sent = trace.texts(QStringLiteral("ADOConnection1"));
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent[1], QStringLiteral("select * from (select * from tbl_main where jsrgh = (select oayhm from tbl_dzb where vekyhm='10231')\r\n"
+                                         " union select * from tbl_main where jsrgh ='10231') tmp \r\n where 1=1 \r\n\r\n order by fsrq desc"));
         QCOMPARE(d.gridColumn(2), (QStringList{QStringLiteral("OA名下"), QStringLiteral("未读二"), QStringLiteral("已读"),
                                                QStringLiteral("未读一")}));
         QCOMPARE(d.m->tzll->RzDBGrid1->item(2, 0)->foreground().color(), QColor(128, 0, 0)); // read: maroon

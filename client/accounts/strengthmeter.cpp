@@ -1,0 +1,62 @@
+#include "strengthmeter.h"
+
+#include <QAccessible>
+#include <QPainter>
+#include <QStringEncoder>
+
+namespace vek {
+
+StrengthMeter::StrengthMeter(QWidget* parent) : QWidget(parent)
+{
+    setAccessibleName(QStringLiteral("强度"));
+}
+
+void StrengthMeter::setValue(int value)
+{
+    value = qBound(0, value, 3);
+    if (value == m_value)
+        return;
+    m_value = value;
+    setAccessibleDescription(QString::number(m_value));
+    update();
+}
+
+QColor StrengthMeter::segmentColor(int index) const
+{
+    static const QColor lit[3] = {QColor(0, 200, 0), QColor(240, 220, 0), QColor(230, 0, 0)};
+    return index < m_value ? lit[qBound(0, index, 2)] : QColor(128, 128, 128);
+}
+
+void StrengthMeter::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    const QRect inner = rect().adjusted(2, 2, -2, -2);
+    const int gap = 1;
+    const int w = (inner.width() - 2 * gap) / 3;
+    for (int i = 0; i < 3; ++i) {
+        const int left = inner.left() + i * (w + gap);
+        const int width = i == 2 ? inner.right() + 1 - left : w;
+        p.fillRect(QRect(left, inner.top(), width, inner.height()), segmentColor(i));
+    }
+}
+
+int passwordStrength(const QString& password)
+{
+    int strength = 1;
+    bool digit = false, lower = false, upper = false;
+    for (QChar c : password) {
+        const char16_t u = c.unicode();
+        digit |= u >= '0' && u <= '9';
+        lower |= u >= 'a' && u <= 'z';
+        upper |= u >= 'A' && u <= 'Z';
+    }
+    strength += int(digit) + int(lower) + int(upper);
+    QStringEncoder gbk("GBK");
+    const QByteArray bytes = gbk.isValid() ? QByteArray(gbk(password)) : password.toLocal8Bit();
+    if (bytes.size() < 6)
+        --strength;
+    return strength;
+}
+
+} // namespace vek

@@ -1,0 +1,398 @@
+// The MIS password page: the strength rule and its meter, the last-change line, the check of the old
+// password, the two updates and their messages, reset and the Enter chain.
+
+#include "U_datamodule.h"
+#include "accounts/U_zc.h"
+#include "accounts/strengthmeter.h"
+#include "forms.h"
+#include "platform/messagebox.h"
+#include "testworld.h"
+#include "vekapplication.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace vek;
+
+namespace {
+
+const QString kUser = QStringLiteral("10231");
+const QString kOld = QStringLiteral("旧 'pw");
+const QString kPrefix = QStringLiteral("您上次更改口令的时间是：");
+
+// A world with the user 10231 in the directory (password "旧 'pw") and in the address book.
+struct Page {
+    TestWorld w;
+    MessageRecorder boxes;
+    std::unique_ptr<TDataModule1> dm;
+    std::unique_ptr<Tggkl> page;
+
+    explicit Page(const QString& lastChange = QStringLiteral("'2026-01-05 08:00:00.000'"), bool addressRow = true)
+    {
+        w.sql(QStringLiteral("hr"), QStringLiteral(
+            "insert into table_zd(code,name,rycode,password) values('2001','运行部',null,null);"
+            "insert into table_zd(code,name,rycode,password) values('20010101','张三','10231','旧 ''pw');"
+            "insert into table_zd(code,name,rycode,password) values('20010102','李四','10232','1234')"));
+        if (addressRow)
+            w.sql(QStringLiteral("vek"), QStringLiteral(
+                "insert into tbl_dzb(code,name,vekyhm,zhxgklsj) values('20010101','张三','10231',%1);"
+                "insert into tbl_dzb(code,name,vekyhm,zhxgklsj) values('20010102','李四','10232',null)").arg(lastChange));
+        dm = std::make_unique<TDataModule1>(w.settings());
+        forms::DataModule1 = dm.get();
+        dm->cur_user.cur_yhm = kUser;
+        dm->cur_user.cur_xm = QStringLiteral("张三");
+    }
+    ~Page()
+    {
+        page.reset();
+        forms::DataModule1 = nullptr;
+    }
+    Tggkl& open()
+    {
+        page = std::make_unique<Tggkl>();
+        page->show();
+        page->activateWindow();
+        if (!QTest::qWaitForWindowActive(page.get()))
+            qWarning("page not active");
+        return *page;
+    }
+    QStringList passwords() const
+    {
+        QStringList out;
+        for (const auto& r : w.rows(QStringLiteral("hr"), QStringLiteral("select rycode,password from table_zd where rycode is not null order by rycode")))
+            out << r.join(QLatin1Char('|'));
+        return out;
+    }
+    QString lastChange() const
+    {
+        return w.value(QStringLiteral("vek"), QStringLiteral("select zhxgklsj from tbl_dzb where vekyhm='10231'"));
+    }
+};
+
+// Runs one statement on a database file directly (the fixture script runner splits at every ';').
+void exec(const TestWorld& w, const QString& role, const QString& statement)
+{
+    const QString name = QStringLiteral("fixture-trigger");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(w.dbFile(role));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY2(q.exec(statement), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void typeChar(QWidget* w, QChar c)
+{
+    QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+} // namespace
+
+class TstPassword : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void strength_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("strength");
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("three lowercase") << "abc" << 1;
+        QTest::newRow("six lowercase") << "abcdef" << 2;
+        QTest::newRow("six digits") << "123456" << 2;
+        QTest::newRow("lowercase then digits") << "abc123" << 3;
+        QTest::newRow("one of each, three long") << "aB1" << 3;
+        QTest::newRow("upper, lower, digits") << "Abc123" << 4;
+        QTest::newRow("symbols only, six") << "!@# $%" << 1;
+        QTest::newRow("two Chinese: four bytes") << "口令" << 0;
+        QTest::newRow("three Chinese: six bytes") << "改口令" << 1;
+        QTest::newRow("Chinese and two letters: six bytes") << "口令ab" << 2;
+        QTest::newRow("Chinese and one letter: five bytes") << "口令a" << 1;
+        QTest::newRow("full-width digits are not digits") << "１２３ａｂｃ" << 1;
+    }
+    void strength()
+    {
+        QFETCH(QString, password);
+        QFETCH(int, strength);
+        QCOMPARE(passwordStrength(password), strength);
+    }
+
+    void meterClampsAndPaints()
+    {
+        StrengthMeter m;
+        QCOMPARE(m.value(), 3);
+        m.setValue(4);
+        QCOMPARE(m.value(), 3);
+        m.setValue(-2);
+        QCOMPARE(m.value(), 0);
+        m.setValue(2);
+        m.resize(153, 22);
+        const QImage img = m.grab().toImage();
+        const int y = 11;
+        QCOMPARE(img.pixelColor(0, 0), QColor(Qt::black));
+        QCOMPARE(img.pixelColor(20, y), m.segmentColor(0));
+        QCOMPARE(img.pixelColor(76, y), m.segmentColor(1));
+        QCOMPARE(img.pixelColor(130, y), QColor(128, 128, 128)); // third segment unlit
+        QVERIFY(m.segmentColor(0) != m.segmentColor(1));
+    }
+
+    // The meter follows typed character keys only.
+    void meterFollowsTypedKeys()
+    {
+        Page p;
+        Tggkl& g = p.open();
+        QCOMPARE(g.RzMeter1->value(), 3); // full although the box is empty
+        g.edt_xkl->setFocus();
+        QTest::keyClicks(g.edt_xkl, QStringLiteral("ab"));
+        QCOMPARE(g.RzMeter1->value(), 1);
+        QTest::keyClicks(g.edt_xkl, QStringLiteral("C1"));
+        QCOMPARE(g.edt_xkl->text(), QStringLiteral("abC1"));
+        QCOMPARE(g.RzMeter1->value(), 3);
+        QTest::keyClick(g.edt_xkl, Qt::Key_Backspace);
+        QCOMPARE(g.RzMeter1->value(), 2); // "abC"
+        typeChar(g.edt_xkl, QChar(u'口'));
+        QCOMPARE(g.RzMeter1->value(), 2); // "abC口": five bytes
+        typeChar(g.edt_xkl, QChar(u'码'));
+        QCOMPARE(g.RzMeter1->value(), 3); // seven bytes
+        QTest::keyClick(g.edt_xkl, Qt::Key_Backspace);
+        QCOMPARE(g.RzMeter1->value(), 2);
+        // Delete, a paste from the menu and Ctrl+V change the text without moving the meter.
+        QTest::keyClick(g.edt_xkl, Qt::Key_Home);
+        QTest::keyClick(g.edt_xkl, Qt::Key_Delete);
+        QTest::keyClick(g.edt_xkl, Qt::Key_Delete);
+        QCOMPARE(g.edt_xkl->text(), QStringLiteral("C口"));
+        QCOMPARE(g.RzMeter1->value(), 2); // the text rates 1 now
+        QGuiApplication::clipboard()->setText(QStringLiteral("12345"));
+        g.edt_xkl->paste();
+        QCOMPARE(g.RzMeter1->value(), 2); // the text rates 3 now
+        QTest::keyClick(g.edt_xkl, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(g.edt_xkl->text(), QStringLiteral("1234512345C口"));
+        QCOMPARE(g.RzMeter1->value(), 2);
+        typeChar(g.edt_xkl, QLatin1Char('x'));
+        QCOMPARE(g.RzMeter1->value(), 3); // the next typed key catches up
+        g.edt_xkl->setText(QStringLiteral("aaaaaa"));
+        QTest::keyClick(g.edt_xkl, Qt::Key_End);
+        QTest::keyClick(g.edt_xkl, Qt::Key_Backspace);
+        QCOMPARE(g.RzMeter1->value(), 1); // "aaaaa": five bytes, lowercase only
+        // Enter moves on and leaves the meter; reset and a new show leave it too.
+        QTest::keyClick(g.edt_xkl, Qt::Key_Return);
+        QVERIFY(g.btn_zc->hasFocus());
+        QCOMPARE(g.RzMeter1->value(), 1);
+        g.btn_qxClick();
+        g.hide();
+        g.show();
+        QCOMPARE(g.RzMeter1->value(), 1);
+        QVERIFY(p.boxes.boxes.isEmpty()); // Enter did not start the change
+    }
+
+    void enterChainAndReset()
+    {
+        Page p;
+        Tggkl& g = p.open();
+        QVERIFY(g.edt_kl->hasFocus());
+        QTest::keyClicks(g.edt_kl, QStringLiteral("x'y"));
+        QTest::keyClick(g.edt_kl, Qt::Key_Enter);
+        QVERIFY(g.edt_xkl->hasFocus());
+        QTest::keyClicks(g.edt_xkl, QStringLiteral("new"));
+        QCOMPARE(g.edt_kl->echoMode(), QLineEdit::Password);
+        QCOMPARE(g.edt_xkl->echoMode(), QLineEdit::Password);
+        QTest::mouseClick(g.btn_qx, Qt::LeftButton);
+        QCOMPARE(g.edt_kl->text(), QString());
+        QCOMPARE(g.edt_xkl->text(), QString());
+        QCOMPARE(p.passwords(), (QStringList{QStringLiteral("10231|旧 'pw"), QStringLiteral("10232|1234")}));
+    }
+
+    void lastChangeLine_data()
+    {
+        QTest::addColumn<QString>("stored"); // SQL value of tbl_dzb.zhxgklsj; "none" for no row
+        QTest::addColumn<QDateTime>("shown"); // invalid: nothing after the prefix
+        QTest::addColumn<bool>("timeShown");
+        QTest::newRow("morning") << "'2026-01-05 08:00:00.000'" << QDateTime(QDate(2026, 1, 5), QTime(8, 0)) << true;
+        QTest::newRow("one second past midnight")
+            << "'2026-12-31 00:00:01.000'" << QDateTime(QDate(2026, 12, 31), QTime(0, 0, 1)) << true;
+        QTest::newRow("midnight") << "'2026-03-18 00:00:00.000'" << QDateTime(QDate(2026, 3, 18), QTime(0, 0)) << false;
+        QTest::newRow("empty") << "null" << QDateTime() << false;
+        QTest::newRow("no address-book row") << "none" << QDateTime() << false;
+    }
+    void lastChangeLine()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QDateTime, shown);
+        QFETCH(bool, timeShown);
+        Page p(stored, stored != QStringLiteral("none"));
+        StatementTrace trace;
+        Tggkl& g = p.open();
+        QCOMPARE(trace.texts(QStringLiteral("ADOConnection1")),
+                 QStringList{QStringLiteral("select zhxgklsj from tbl_dzb \r\n where vekyhm='10231'")});
+        const QLocale l = QLocale::system();
+        QString expected;
+        if (stored != QStringLiteral("none")) {
+            expected = kPrefix;
+            if (shown.isValid())
+                expected += l.toString(shown.date(), QLocale::ShortFormat);
+            if (timeShown)
+                expected += QLatin1Char(' ') + l.toString(shown.time(), QLocale::LongFormat);
+        }
+        QCOMPARE(g.Label3->text(), expected);
+        QVERIFY(g.edt_kl->hasFocus());
+        QVERIFY(g.Label3->font().bold());
+        QCOMPARE(g.Label3->font().pixelSize(), 13);
+    }
+
+    void change_data()
+    {
+        QTest::addColumn<QString>("oldPassword");
+        QTest::addColumn<QString>("newPassword");
+        QTest::newRow("quotes, Chinese and spaces") << kOld << "新 '口令'%";
+        QTest::newRow("empty new password") << kOld << "";
+        QTest::newRow("same as the old one") << kOld << kOld;
+    }
+    void change()
+    {
+        QFETCH(QString, oldPassword);
+        QFETCH(QString, newPassword);
+        Page p;
+        ServerClock clock(QDateTime(QDate(2026, 3, 18), QTime(9, 30, 15)));
+        Tggkl& g = p.open();
+        const QString lineBefore = g.Label3->text();
+        g.edt_kl->setText(oldPassword);
+        g.edt_xkl->setText(newPassword);
+        StatementTrace trace;
+        QTest::mouseClick(g.btn_zc, Qt::LeftButton);
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("更改口令成功，请牢记新口令！")});
+        QCOMPARE(p.boxes.boxes[0].caption, QStringLiteral("提示"));
+        QCOMPARE(p.boxes.boxes[0].flags, 48);
+        const auto lit = [](QString s) { return QLatin1Char('\'') + s.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\''); };
+        QCOMPARE(trace.texts(QStringLiteral("ADOConnectionORA")),
+                 (QStringList{QStringLiteral("select * from table_zd \r\n where rycode='10231'\r\n and password=") + lit(oldPassword),
+                              QStringLiteral("update table_zd \r\n set password=") + lit(newPassword) +
+                                  QStringLiteral("\r\n where rycode='10231'")}));
+        QCOMPARE(trace.texts(QStringLiteral("ADOConnection1")),
+                 QStringList{QStringLiteral("update tbl_dzb set zhxgklsj=getdate()\r\n where vekyhm='10231'")});
+        QCOMPARE(p.passwords(), (QStringList{QStringLiteral("10231|") + newPassword, QStringLiteral("10232|1234")}));
+        QCOMPARE(p.lastChange(), QStringLiteral("2026-03-18 09:30:15.000"));
+        QCOMPARE(p.w.value(QStringLiteral("vek"), QStringLiteral("select zhxgklsj from tbl_dzb where vekyhm='10232'")),
+                 QStringLiteral("<null>"));
+        // The boxes keep their text; the line waits for the next show.
+        QCOMPARE(g.edt_xkl->text(), newPassword);
+        QCOMPARE(g.Label3->text(), lineBefore);
+        g.hide();
+        g.show();
+        QVERIFY(g.Label3->text().startsWith(kPrefix + QLocale::system().toString(QDate(2026, 3, 18), QLocale::ShortFormat)));
+    }
+
+    void wrongOldPassword_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("oldPassword");
+        QTest::newRow("wrong password") << kUser << "旧 'p";
+        QTest::newRow("trailing space") << kUser << "旧 'pw ";
+        QTest::newRow("shift account without a directory row") << "KPTA1" << "";
+    }
+    void wrongOldPassword()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, oldPassword);
+        Page p;
+        p.dm->cur_user.cur_yhm = user;
+        Tggkl& g = p.open();
+        g.edt_kl->setText(oldPassword);
+        g.edt_xkl->setText(QStringLiteral("abc"));
+        g.edt_xkl->setFocus();
+        StatementTrace trace;
+        g.btn_zcClick();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("用户名口令不正确")});
+        QCOMPARE(p.boxes.boxes[0].flags, 48);
+        QVERIFY(g.edt_kl->hasFocus());
+        QCOMPARE(trace.statements.size(), 1); // the check only
+        QCOMPARE(p.passwords(), (QStringList{QStringLiteral("10231|旧 'pw"), QStringLiteral("10232|1234")}));
+        QCOMPARE(p.lastChange(), QStringLiteral("2026-01-05 08:00:00.000"));
+    }
+
+    // Two databases without a common transaction: the password is already stored when the second
+    // update fails.
+    void secondUpdateFails()
+    {
+        Page p;
+        exec(p.w, QStringLiteral("vek"), QStringLiteral(
+            "create trigger no_stamp before update on tbl_dzb begin select raise(abort, 'stamp refused'); end"));
+        Tggkl& g = p.open();
+        g.edt_kl->setText(kOld);
+        g.edt_xkl->setText(QStringLiteral("Abc123"));
+        g.btn_zcClick();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("更改口令失败！")});
+        QCOMPARE(p.boxes.boxes[0].flags, 48);
+        QCOMPARE(p.passwords(), (QStringList{QStringLiteral("10231|Abc123"), QStringLiteral("10232|1234")}));
+        QCOMPARE(p.lastChange(), QStringLiteral("2026-01-05 08:00:00.000"));
+    }
+
+    void firstUpdateFails()
+    {
+        Page p;
+        exec(p.w, QStringLiteral("hr"), QStringLiteral(
+            "create trigger no_change before update on table_zd begin select raise(abort, 'refused'); end"));
+        Tggkl& g = p.open();
+        g.edt_kl->setText(kOld);
+        g.edt_xkl->setText(QStringLiteral("Abc123"));
+        StatementTrace trace;
+        g.btn_zcClick();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("更改口令失败！")});
+        QCOMPARE(trace.texts(QStringLiteral("ADOConnection1")), QStringList()); // no time recorded
+        QCOMPARE(p.passwords(), (QStringList{QStringLiteral("10231|旧 'pw"), QStringLiteral("10232|1234")}));
+    }
+
+    // A failing check or last-change query shows the database's own text and leaves the page usable.
+    void queryErrors()
+    {
+        Page p;
+        p.w.sql(QStringLiteral("vek"), QStringLiteral("drop table tbl_dzb"));
+        p.w.sql(QStringLiteral("hr"), QStringLiteral("drop table table_zd"));
+        Tggkl& g = p.open();
+        QCOMPARE(p.boxes.boxes.size(), 1);
+        QVERIFY(p.boxes.boxes[0].text.contains(QStringLiteral("tbl_dzb")));
+        QCOMPARE(p.boxes.boxes[0].caption, VekApplication::title());
+        QCOMPARE(g.Label3->text(), QString());
+        QVERIFY(g.edt_kl->hasFocus());
+        g.btn_zcClick();
+        QCOMPARE(p.boxes.boxes.size(), 2);
+        QVERIFY(p.boxes.boxes[1].text.contains(QStringLiteral("table_zd")));
+        QVERIFY(g.btn_zc->isEnabled());
+    }
+
+    void layoutAndNames()
+    {
+        Page p;
+        Tggkl& g = p.open();
+        QCOMPARE(g.objectName(), QStringLiteral("ggkl"));
+        QCOMPARE(g.size(), QSize(400, 239));
+        QCOMPARE(g.edt_kl->geometry(), QRect(75, 38, 152, 20));
+        QCOMPARE(g.edt_xkl->geometry(), QRect(75, 78, 152, 20));
+        QCOMPARE(g.RzMeter1->geometry(), QRect(74, 109, 153, 22));
+        QCOMPARE(g.btn_zc->text(), QStringLiteral("修 改"));
+        QCOMPARE(g.btn_qx->text(), QStringLiteral("重 置"));
+        const auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+        QCOMPARE(name(g.edt_kl), QStringLiteral("旧口令："));
+        QCOMPARE(name(g.edt_xkl), QStringLiteral("新口令："));
+        QCOMPARE(name(g.btn_zc), QStringLiteral("修 改"));
+        // The tab chain: the old password, the new one, reset, change.
+        QCOMPARE(g.edt_kl->nextInFocusChain(), g.edt_xkl);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    VekApplication app(argc, argv);
+    TstPassword t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_password.moc"
