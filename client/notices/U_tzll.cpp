@@ -202,6 +202,11 @@ int Ttzll::currentRecord() const
     return Query1.recNo();
 }
 
+void Ttzll::setCurrentRecord(int record)
+{
+    RzDBGrid1->setCurrentCell(record - 1, qMax(0, RzDBGrid1->currentColumn()));
+}
+
 void Ttzll::RequestEquipmentUpdate()
 {
     Query1.close();

@@ -54,6 +54,7 @@ public:
     void N3Click();
     // The current row of the listing as the grid shows it (1-based record number, 0 when none).
     int currentRecord() const;
+    void setCurrentRecord(int record); // moves the grid's and the listing's current row
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -8,6 +8,11 @@
 #include "forms.h"
 #include "navbar.h"
 #include "accounts/U_yhxxpz.h"
+#include "defects/U_bq_TX.h"
+#include "defects/U_bq_WY.h"
+#include "defects/U_bq_mis.h"
+#include "defects/U_jxbxq.h"
+#include "defects/attendance.h"
 #include "accounts/U_zc.h"
 #include "notices/U_fstz.h"
 #include "notices/U_tzll.h"
@@ -71,6 +76,18 @@ Tmain::Tmain(QWidget* parent)
     setPageFactory(&fstz, [] { return new Tfstz; });
     setPageFactory(&ggkl, [] { return new Tggkl; });
     setPageFactory(&yhxxpz, [this] { return new Tyhxxpz(this); });
+    setPageFactory(&BQ_MIS, [] { return new TBQ_MIS; });
+    setPageFactory(&BQ_WY, [] { return new TBQ_WY; });
+    setPageFactory(&BQ_TX, [] { return new TBQ_TX; });
+    setPageFactory(&jxbxq, [] { return new Tjxbxq; });
+    // The browser's "设备管理消缺": a new form each time, modal, kept until the end.
+    Ttzll::openElimination = [](const QString& flawCode) {
+        auto* form = new Tjxbxq;
+        if (VekApplication* app = VekApplication::instance())
+            app->own(form);
+        form->flaw_code = flawCode;
+        form->exec();
+    };
 
     // The notice port is held from the window's creation, before the login. A second bind fails
     // (never ShareAddress: another program must not silently take the datagrams).
@@ -100,6 +117,7 @@ Tmain::Tmain(QWidget* parent)
 
 Tmain::~Tmain()
 {
+    Ttzll::openElimination = nullptr;
     m_hotKey->unregister();
     if (TrayIcon1)
         TrayIcon1->hide();
@@ -139,6 +157,8 @@ void Tmain::setUpNavigation()
         QToolButton* b = g->item(i);
         connect(b, &QToolButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
     };
+    connect(RzGroup3->item(0), &QToolButton::clicked, this, [this] { attendanceMorning(qry_qd); });
+    connect(RzGroup3->item(1), &QToolButton::clicked, this, [this] { attendanceAfternoon(qry_qd); });
     wire(RzGroup2, 0, &Tmain::RzGroup2Items0Click);
     wire(RzGroup2, 1, &Tmain::RzGroup2Items1Click);
     wire(RzGroup4, 0, &Tmain::RzGroup4Items0Click);

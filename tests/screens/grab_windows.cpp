@@ -7,6 +7,7 @@
 #include "fonts.h"
 #include "forms.h"
 #include "accounts/U_yhxxpz.h"
+#include "defects/U_jxbxq.h"
 #include "navbar.h"
 #include "notices/U_tctz.h"
 #include "notices/U_tzll.h"
@@ -78,6 +79,16 @@ int main(int argc, char** argv)
         save(&mainWindow, out, QStringLiteral("main-send"));
         mainWindow.RzGroup2Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("通知浏览")));
         save(&mainWindow, out, QStringLiteral("main-browser-query"));
+        mainWindow.RzGroup4Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("MIS 缺陷")));
+        save(&mainWindow, out, QStringLiteral("main-defect-mis"));
+        mainWindow.RzGroup4Items1Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("物业缺陷")));
+        save(&mainWindow, out, QStringLiteral("main-defect-property"));
+        {
+            Tjxbxq form;
+            form.flaw_code = QStringLiteral("F2026111800031");
+            form.show();
+            save(&form, out, QStringLiteral("defect-elimination"));
+        }
         mainWindow.RzGroup1Items0Click(mainWindow.RzGroupBar1->findItem(QStringLiteral("MIS口令更改")));
         save(&mainWindow, out, QStringLiteral("main-password"));
         {

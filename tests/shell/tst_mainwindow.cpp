@@ -5,6 +5,7 @@
 #include "U_datamodule.h"
 #include "U_main.h"
 #include "forms.h"
+#include "defects/U_jxbxq.h"
 #include "navbar.h"
 #include "notices/U_tzll.h"
 #include "platform/showrequest.h"
@@ -211,6 +212,39 @@ private Q_SLOTS:
         QVERIFY(d.boxes.boxes.isEmpty());
         QTest::qWait(0);
         QVERIFY(!d.m->yhxxpz); // freed when closed
+    }
+
+    // The browser's "设备管理消缺" opens a new modal elimination form for the notice's defect.
+    void eliminationFromTheBrowser()
+    {
+        World d;
+        d.w.sql(QStringLiteral("vek"), QStringLiteral(
+            "insert into tbl_main(bh,xt,lx,zt,jsrgh,fsrq,sfcy,bz) values('{E}','设备管理缺陷','消缺通知','缺陷代码：X','10231','2026-12-09','否','F1')"));
+        d.m->show();
+        d.m->tzll->setCurrentRecord(1);
+        QStringList opened;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, [&] {
+                if (auto* f = qobject_cast<Tjxbxq*>(QApplication::activeModalWidget())) {
+                    opened << f->flaw_code;
+                    f->close();
+                }
+            });
+            d.m->tzll->N3Click();
+        }
+        QCOMPARE(opened, (QStringList{"F1", "F1"}));
+    }
+
+    void attendanceItems()
+    {
+        World d(QStringLiteral("10402"), QStringLiteral("40830201"));
+        ServerClock clock(QDateTime(QDate(2026, 12, 10), QTime(8, 30)));
+        d.m->show();
+        d.m->RzGroup3->item(0)->click();
+        d.m->RzGroup3->item(1)->click();
+        QCOMPARE(d.boxes.texts(), (QStringList{QStringLiteral("您今天上午签到成功！"), QStringLiteral("现在是上午！")}));
+        QCOMPARE(d.w.value(QStringLiteral("ServiceCenter"), QStringLiteral("select usercode || ' ' || userdeptcode from Attendance")),
+                 QStringLiteral("10402 4083"));
     }
 
     void destructionClearsTheUsersAddress()

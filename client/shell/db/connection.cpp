@@ -109,6 +109,11 @@ void Connection::open()
         QSqlDatabase::removeDatabase(m_qtName);
         throw VekError(text);
     }
+    if (!m_sqlite && m_dialect == Dialect::SqlServer) {
+        // A statement that fails inside a batch aborts and rolls back the batch's whole transaction,
+        // so a failed send leaves none of its rows behind. Servers that do not know it ignore it.
+        QSqlQuery(db).exec(QStringLiteral("SET XACT_ABORT ON"));
+    }
     if (m_sqlite) {
         const QVariant h = db.driver()->handle();
         if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
@@ -160,11 +165,14 @@ RowSet Connection::run(const QString& text, bool wantRows)
 
     const QStringList statements = m_sqlite ? sqlitecompat::translate(text) : QStringList{text};
     RowSet rows;
+    m_rowsAffected = 0;
     for (const QString& stmt : statements) {
         QSqlQuery q(db);
         q.setForwardOnly(true);
         if (!q.exec(stmt))
             throw VekError(errorText(q.lastError()));
+        if (!q.isSelect() && q.numRowsAffected() > 0)
+            m_rowsAffected += q.numRowsAffected();
         if (wantRows && q.isSelect()) {
             rows = RowSet();
             const QSqlRecord rec = q.record();

@@ -44,6 +44,8 @@ public:
 
     // Sends a statement (or a batch) that returns no rows.
     void execute(const QString& text);
+    // Rows inserted, updated or deleted by the last statement or batch sent, summed over its statements.
+    int rowsAffected() const { return m_rowsAffected; }
     // Sends a statement and keeps all the rows of its last result.
     RowSet select(const QString& text);
     // Rolls back whatever transaction is open on this connection; does nothing when none is.
@@ -63,6 +65,7 @@ private:
     QString m_qtName; // name of the underlying QSqlDatabase
     bool m_sqlite = false;
     void* m_sqliteHandle = nullptr;
+    int m_rowsAffected = 0;
 };
 
 } // namespace vek::db

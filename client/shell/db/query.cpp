@@ -31,7 +31,9 @@ void Query::close()
 
 void Query::execute()
 {
+    m_rowsAffected = 0;
     m_connection->execute(text());
+    m_rowsAffected = m_connection->rowsAffected();
 }
 
 void Query::next()

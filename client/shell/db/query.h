@@ -27,6 +27,7 @@ public:
     void close(); // drops them
     bool isActive() const { return m_active; }
     void execute(); // sends a statement or batch that returns no rows
+    int rowsAffected() const { return m_rowsAffected; } // rows changed by the last execute()
 
     int recordCount() const { return int(m_rows.rows.size()); }
     bool isEmpty() const { return m_rows.rows.isEmpty(); }
@@ -55,6 +56,7 @@ private:
     RowSet m_rows;
     qsizetype m_current = 0;
     bool m_active = false;
+    int m_rowsAffected = 0;
 };
 
 } // namespace vek::db
