@@ -4,6 +4,7 @@
 
 #include "U_datamodule.h"
 #include "U_main.h"
+#include "defects/U_jxbxq.h"
 #include "forms.h"
 #include "notices/U_tctz.h"
 #include "notices/datagram.h"
@@ -11,6 +12,8 @@
 #include "vekapplication.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTest>
@@ -179,6 +182,33 @@ private Q_SLOTS:
         QVERIFY(c.m->isVisible());
         QTRY_VERIFY(!top); // freed
         QCOMPARE(Client::popups().size(), 1); // the other pop-up stays
+    }
+
+    // An elimination on one workstation pops the acceptance request up on the shift account's.
+    void acceptanceRequestPopsUpAtTheShiftAccount()
+    {
+        Client c;
+        c.w.sql(QStringLiteral("vek"), QStringLiteral(
+            "insert into table_zd(code,name,rycode) values('408201','电气班',null);"
+            "insert into table_zd(code,name,rycode) values('40820102','马超','10302');"
+            "insert into tbl_dzb(code,name,vekyhm,zxip,rylb) values('200203','#2机组甲值','KPTA2','127.0.0.1','J')"));
+        c.w.sql(QStringLiteral("equip"), QStringLiteral(
+            "insert into t_equip_flaw(f_code,f_state,EQUIP_CODE,F_CALL_TIME,F_EQUIP_LEVEL,sbdm) "
+            "values('F1',20,'QX-1','2026-12-01 08:00:00','#2炉B磨煤机','02HFC20')"));
+        c.dm->cur_user.cur_xm = QStringLiteral("孙建军");
+        Tjxbxq form;
+        form.flaw_code = QStringLiteral("F1");
+        form.show();
+        form.edt_xqr->setText(QStringLiteral("10302"));
+        form.edt_xqsm->setText(QStringLiteral("更换轴承"));
+        form.Button1->click();
+        QCOMPARE(c.boxes.texts(), QStringList{QStringLiteral("消缺成功！")});
+        QVERIFY(QTest::qWaitFor([&] { return Client::popups().size() == 1; }, 5000));
+        Ttctz* p = Client::popups().first();
+        QCOMPARE(p->windowTitle(), QStringLiteral("消息"));
+        QCOMPARE(p->Panel1->text(), QStringLiteral("缺陷验收"));
+        QCOMPARE(p->Memo1->toPlainText(), QStringLiteral("    #2炉B磨煤机"));
+        QCOMPARE(c.w.value(QStringLiteral("vek"), QStringLiteral("select lx || '>' || jsrgh from tbl_main")), QStringLiteral("请验收>KPTA2"));
     }
 
     // Memory does not grow with every notice: closed pop-ups are gone.
