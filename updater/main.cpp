@@ -1,40 +1,29 @@
 // p_vekupd: installs the newest client stored in the main database over the client's file.
 
+#include "U_form1.h"
+
 #include <QApplication>
-#include <QDialog>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QTextEdit>
-#include <QVBoxLayout>
+#include <QFont>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 int main(int argc, char** argv)
 {
+#ifdef Q_OS_UNIX
+    // A file-size limit makes a write fail with an error the window reports, instead of ending us.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
-    QDialog window;
-    window.setObjectName(QStringLiteral("Form1"));
-    window.setWindowTitle(QStringLiteral("软件升级"));
-    window.resize(381, 281);
+    QApplication::setApplicationName(QStringLiteral("p_vekupd"));
+    // The window's font names map to the installed CJK families, or Han comes out in Japanese shapes.
+    for (const char* name : {"宋体", "SimSun"})
+        QFont::insertSubstitutions(QString::fromUtf8(name), {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
 
-    auto* lb_ts = new QLabel(&window);
-    lb_ts->setObjectName(QStringLiteral("lb_ts"));
-    auto* Memo2 = new QTextEdit(&window);
-    Memo2->setObjectName(QStringLiteral("Memo2"));
-    Memo2->setReadOnly(true);
-    auto* sjButton = new QPushButton(QStringLiteral("升级(&Y)"), &window);
-    sjButton->setEnabled(false);
-    auto* Button2 = new QPushButton(QStringLiteral("取消(&X)"), &window);
-    QObject::connect(Button2, &QPushButton::clicked, &window, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(sjButton);
-    buttons->addWidget(Button2);
-    auto* box = new QVBoxLayout(&window);
-    box->addWidget(lb_ts);
-    box->addWidget(Memo2);
-    box->addLayout(buttons);
-
+    vekupd::TForm1 window(QApplication::applicationDirPath());
+    // The program ends when the window closes, also when the upgrade hid it before closing it.
+    QObject::connect(&window, &QDialog::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

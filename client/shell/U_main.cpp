@@ -7,6 +7,7 @@
 #include "db/vekerror.h"
 #include "forms.h"
 #include "navbar.h"
+#include "U_sjts.h"
 #include "accounts/U_yhxxpz.h"
 #include "defects/U_bq_TX.h"
 #include "defects/U_bq_WY.h"
@@ -103,6 +104,11 @@ Tmain::Tmain(QWidget* parent)
     Timer2->setInterval(10000);
     connect(Timer2, &QTimer::timeout, this, &Tmain::Timer2Timer);
     Timer2->start();
+    // The version check runs from the window's creation, before the login, whether shown or not.
+    Timer_vercheck = new QTimer(this);
+    Timer_vercheck->setInterval(600000);
+    connect(Timer_vercheck, &QTimer::timeout, this, [] { Timer_vercheckTimer(); });
+    Timer_vercheck->start();
 
     setUpTray();
 

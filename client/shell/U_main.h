@@ -66,6 +66,7 @@ public:
     db::Query qry_qd; // service centre: attendance
     QTimer* Timer_tp = nullptr;
     QTimer* Timer2 = nullptr;
+    QTimer* Timer_vercheck = nullptr; // the periodic version check, every ten minutes
     notices::NoticeReceiver* IdUDPServer = nullptr;
     int soundRequests = 0; // how often a notice sound was asked for
 

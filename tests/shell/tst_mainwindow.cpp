@@ -262,6 +262,8 @@ private Q_SLOTS:
     void flashing()
     {
         World d;
+        QVERIFY(d.m->Timer_vercheck->isActive()); // the version check runs before any login
+        QCOMPARE(d.m->Timer_vercheck->interval(), 600000);
         QCOMPARE(d.m->iconName, QStringLiteral("BIG"));
         QCOMPARE(d.m->TrayIcon1->toolTip(), QStringLiteral("Vekora客户端"));
         QVERIFY(d.m->TrayIcon1->isVisible());

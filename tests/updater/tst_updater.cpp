@@ -1,0 +1,644 @@
+// The updater: its window in this process (connection states, the upgrade and its outcomes, the
+// client's file replaced only as a whole) and the program itself as a process with its box log.
+
+#include "U_form1.h"
+#include "avi.h"
+#include "boxes.h"
+#include "testworld.h"
+#include "ui_U_form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTest>
+#include <QUdpSocket>
+
+#include "platform/fileversion.h"
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+
+using namespace vekupd;
+
+namespace {
+
+const QString kConnectError = QStringLiteral("错误\t16\t连接服务器IP地址错误或网络不正常\n请用旧版本软件成功登陆一次");
+const QString kConfirm = QStringLiteral("提示\t33\t升级前请确认关闭客户端应用程序，确定升级吗！");
+const QString kNoRow = QStringLiteral("提示\t48\t软件下载异常,请与维护人员联系!");
+const QString kSuccess = QStringLiteral("提示\t48\t升级成功!");
+const QByteArray kOldClient = "#!/bin/sh\n# the old client\n";
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// A program that leaves a mark beside itself when it runs, padded to `size` bytes.
+QByteArray markingProgram(const QByteArray& mark, qsizetype size = 0)
+{
+    QByteArray p = "#!/bin/sh\necho " + mark + " > \"$(dirname \"$0\")/started\"\n";
+    while (p.size() < size)
+        p += "# padding padding padding padding padding padding padding padding padding\n";
+    return p;
+}
+
+void writeRegistry(const TestWorld& w, const QByteArray& body)
+{
+    writeFile(w.dir() + QStringLiteral("/HKLM.reg"),
+              "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\software\\VEK]\n" + body);
+}
+
+void pointRegistryAtDb(const TestWorld& w)
+{
+    writeRegistry(w, "\"ip\"=\"sqlite:" + w.dbFile(QStringLiteral("vek")).toUtf8() + "\"\n");
+}
+
+void addSoftRow(const TestWorld& w, const QString& yhts, const QString& diff, const QByteArray& soft)
+{
+    w.sql(QStringLiteral("vek"), QStringLiteral("insert into tbl_soft (yhts, diff, soft) values ('%1', '%2', X'%3')")
+                                     .arg(yhts, diff, QString::fromLatin1(soft.toHex())));
+}
+
+// The updater's folder: FIND.AVI and the old client.
+struct Folder {
+    QTemporaryDir dir;
+    explicit Folder(bool withClient = true, const QByteArray& avi = readAll(QStringLiteral(VEK_FIND_AVI)))
+    {
+        if (!avi.isNull())
+            writeFile(path(QStringLiteral("FIND.AVI")), avi);
+        if (withClient)
+            writeFile(path(QStringLiteral("P_vekclient")), kOldClient);
+    }
+    QString path(const QString& name = {}) const { return name.isEmpty() ? dir.path() : dir.filePath(name); }
+    QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden); }
+};
+
+// Records the boxes as "caption<TAB>flags<TAB>text" and answers from a queue, else with OK.
+struct Boxes {
+    QStringList seen;
+    QList<int> answers;
+    Boxes()
+    {
+        setMessageBoxHandler([this](const QString& text, const QString& caption, int flags) {
+            seen << caption + QLatin1Char('\t') + QString::number(flags) + QLatin1Char('\t') + text;
+            return answers.isEmpty() ? int(IdOk) : answers.takeFirst();
+        });
+    }
+    ~Boxes() { setMessageBoxHandler({}); }
+};
+
+bool addressRowVisible(const TForm1& f)
+{
+    return f.ui->ipEdit->mapTo(&f, QPoint(0, f.ui->ipEdit->height())).y() <= f.height();
+}
+
+// The file-size limit of this process, lowered for a while; writes past it fail instead of ending us.
+struct FileSizeLimit {
+    rlimit old{};
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit l = old;
+        l.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+};
+
+quint16 freePort()
+{
+    QUdpSocket s;
+    s.bind(QHostAddress::AnyIPv4, 0);
+    return s.localPort();
+}
+
+bool xdotool(const QString& display, const QStringList& args, QString* out = nullptr)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("xdotool"), args);
+    if (!p.waitForFinished(20000))
+        return false;
+    if (out)
+        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed().section(QLatin1Char('\n'), 0, 0);
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// An X server of the test's own; every program on it ends with it.
+struct Xvfb {
+    QProcess server;
+    QString display;
+    Xvfb()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            return;
+        for (int n = 140; n < 170 && display.isEmpty(); ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                continue;
+            server.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
+                                                  QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            if (!server.waitForStarted(5000))
+                return;
+            // Ready once a client can talk to it; a server that cannot take the display ends.
+            const QString candidate = QStringLiteral(":%1").arg(n);
+            if (QTest::qWaitFor([&] { return server.state() != QProcess::Running ||
+                                             xdotool(candidate, {QStringLiteral("getdisplaygeometry")}); }, 5000) &&
+                server.state() == QProcess::Running)
+                display = candidate;
+            else if (server.state() != QProcess::NotRunning) {
+                server.kill();
+                server.waitForFinished(2000);
+            }
+        }
+    }
+    ~Xvfb()
+    {
+        if (server.state() != QProcess::NotRunning) {
+            server.terminate();
+            server.waitForFinished(5000);
+        }
+    }
+    // The first visible window whose title matches `name`.
+    QString waitForWindow(const QString& name, int ms = 20000) const
+    {
+        QString id;
+        if (!QTest::qWaitFor([&] {
+                return xdotool(display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), name}, &id) &&
+                       !id.isEmpty();
+            }, ms))
+            id.clear();
+        return id;
+    }
+};
+
+} // namespace
+
+class TstUpdater : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void connectionStates_data()
+    {
+        QTest::addColumn<QByteArray>("registry"); // the values under the key; "<none>": no file at all
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("shownAddress");
+        QTest::newRow("sqlite locator") << QByteArray("<db>") << true << QStringLiteral("sqlite:<db>");
+        QTest::newRow("names in other case") << QByteArray("<upper>") << true << QStringLiteral("sqlite:<db>");
+        QTest::newRow("no registry file") << QByteArray("<none>") << false << QString();
+        QTest::newRow("registry file without its header") << QByteArray("<garbage>") << false << QString();
+        QTest::newRow("no ip value") << QByteArray("\"yhm\"=\"1001\"\n") << false << QString();
+        QTest::newRow("ip is a number") << QByteArray("\"ip\"=dword:00000001\n") << false << QString();
+        QTest::newRow("sqlite file missing") << QByteArray("\"ip\"=\"sqlite:/nonexistent/vek.sqlite\"\n") << false
+                                             << QStringLiteral("sqlite:/nonexistent/vek.sqlite");
+        QTest::newRow("server unreachable") << QByteArray("\"ip\"=\"10.0.0.5\"\n") << false << QStringLiteral("10.0.0.5");
+    }
+    void connectionStates()
+    {
+        QFETCH(QByteArray, registry);
+        QFETCH(bool, connected);
+        QFETCH(QString, shownAddress);
+        TestWorld w;
+        // Any server address goes into the settings' template; this driver does not exist.
+        qputenv("VEKORA_CONFIG", w.writeIni(QStringLiteral("[updater]\nodbc=DRIVER={no such driver};SERVER={ip}\n")).toUtf8());
+        const QString db = w.dbFile(QStringLiteral("vek"));
+        if (registry == "<db>")
+            pointRegistryAtDb(w);
+        else if (registry == "<upper>")
+            writeFile(w.dir() + QStringLiteral("/HKLM.reg"), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\vek]\r\n\"IP\"=\"sqlite:" + db.toUtf8() + "\"\r\n");
+        else if (registry == "<garbage>")
+            writeFile(w.dir() + QStringLiteral("/HKLM.reg"), "[HKEY_LOCAL_MACHINE\\software\\VEK]\n\"ip\"=\"sqlite:" + db.toUtf8() + "\"\n");
+        else if (registry != "<none>")
+            writeRegistry(w, registry);
+        addSoftRow(w, QStringLiteral("发现新版本 2.1.2.8"), QStringLiteral("1. 修正通知浏览"), markingProgram("new"));
+        Folder folder;
+        Boxes boxes;
+
+        TForm1 f(folder.path());
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::qWait(50);
+        QCOMPARE(f.windowTitle(), QStringLiteral("软件升级"));
+        QCOMPARE(f.ui->ipEdit->text(), QString(shownAddress).replace(QStringLiteral("<db>"), db));
+        QVERIFY(!f.ui->waitPanel->isVisible());
+        if (connected) {
+            QVERIFY(boxes.seen.isEmpty());
+            QCOMPARE(f.frameGeometry().height(), 282);
+            QVERIFY(f.ui->sjButton->isEnabled());
+            QVERIFY(!f.ui->ljButton->isEnabled());
+            QCOMPARE(f.ui->lb_ts->text(), QStringLiteral("发现新版本 2.1.2.8"));
+            QCOMPARE(f.ui->Memo2->toPlainText(), QStringLiteral("1. 修正通知浏览"));
+            QVERIFY(!addressRowVisible(f));
+        } else {
+            QCOMPARE(boxes.seen, QStringList{kConnectError});
+            QCOMPARE(f.frameGeometry().height(), 331);
+            QVERIFY(!f.ui->sjButton->isEnabled());
+            QVERIFY(f.ui->ljButton->isEnabled());
+            QVERIFY(f.ui->ipEdit->hasFocus());
+            QVERIFY(f.ui->lb_ts->text().isEmpty());
+            QVERIFY(addressRowVisible(f));
+        }
+        QCOMPARE(f.width(), 381);
+        // The picture strip fills the left edge of the upper area in both states.
+        QCOMPARE(f.ui->Image1->geometry(), QRect(0, 0, 96, f.ui->upperArea->height()));
+        QCOMPARE(f.ui->upperArea->height() + f.ui->bottomBar->height(), f.height());
+        // Nothing of the upper area's content but the address row is cut off.
+        for (QWidget* c : {static_cast<QWidget*>(f.ui->lb_ts), static_cast<QWidget*>(f.ui->Memo2),
+                           static_cast<QWidget*>(f.ui->ljButton), f.ui->waitPanel})
+            QVERIFY2(c->geometry().bottom() < f.ui->upperArea->height(), qPrintable(c->objectName()));
+        qunsetenv("VEKORA_CONFIG");
+    }
+
+    void typedAddressIsIgnoredAndConnectRetries()
+    {
+        TestWorld w;
+        writeRegistry(w, "\"ip\"=\"sqlite:" + w.dir().toUtf8() + "/missing.sqlite\"\n");
+        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new"));
+        Folder folder;
+        Boxes boxes;
+        TForm1 f(folder.path());
+        QVERIFY(!f.connected());
+
+        f.ui->ipEdit->setText(QStringLiteral("sqlite:") + w.dbFile(QStringLiteral("vek")));
+        f.ui->ljButton->click();
+        QVERIFY(!f.connected());
+        QCOMPARE(f.ui->ipEdit->text(), QStringLiteral("sqlite:") + w.dir() + QStringLiteral("/missing.sqlite"));
+        QCOMPARE(boxes.seen, (QStringList{kConnectError, kConnectError}));
+        QVERIFY(!f.ui->sjButton->isEnabled());
+
+        // Once the login has stored a reachable address, "连接" connects.
+        pointRegistryAtDb(w);
+        f.ui->ljButton->click();
+        QVERIFY(f.connected());
+        QCOMPARE(boxes.seen.size(), 2);
+        QCOMPARE(f.ui->lb_ts->text(), QStringLiteral("新版本"));
+        QCOMPARE(f.height(), 282);
+        QVERIFY(f.ui->sjButton->isEnabled());
+        QVERIFY(!f.ui->ljButton->isEnabled());
+    }
+
+    void upgradeOutcomes_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("rows"); // soft of each tbl_soft row
+        QTest::addColumn<bool>("clientBefore");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("outcome"); // "written <mark>", "untouched" or "error: <text>"
+        QTest::addColumn<QStringList>("boxes");
+        const QByteArray elf = readAll(QStringLiteral(VEK_BIN_DIR "/p_vekupd"));
+        QTest::newRow("one row") << QList<QByteArray>{markingProgram("one")} << true << int(IdOk)
+                                 << QStringLiteral("written one") << QStringList{kConfirm, kSuccess};
+        QTest::newRow("several rows, the first wins")
+            << QList<QByteArray>{markingProgram("first"), markingProgram("second")} << true << int(IdOk)
+            << QStringLiteral("written first") << QStringList{kConfirm, kSuccess};
+        QTest::newRow("client file absent") << QList<QByteArray>{markingProgram("created")} << false << int(IdOk)
+                                            << QStringLiteral("written created") << QStringList{kConfirm, kSuccess};
+        QTest::newRow("cancel in the confirmation") << QList<QByteArray>{markingProgram("one")} << true << int(IdCancel)
+                                                    << QStringLiteral("untouched") << QStringList{kConfirm};
+        QTest::newRow("no row") << QList<QByteArray>{} << true << int(IdOk) << QStringLiteral("closed")
+                                << QStringList{kConfirm, kNoRow};
+        QTest::newRow("empty blob") << QList<QByteArray>{QByteArray()} << true << int(IdOk)
+                                    << QStringLiteral("error: 数据库中存储的程序为空") << QStringList{kConfirm};
+        QTest::newRow("truncated program") << QList<QByteArray>{elf.left(elf.size() / 2)} << true << int(IdOk)
+                                           << QStringLiteral("error: 存储的程序不完整") << QStringList{kConfirm};
+        QTest::newRow("not a program") << QList<QByteArray>{QByteArray("hello")} << true << int(IdOk)
+                                       << QStringLiteral("error: 不是可执行程序") << QStringList{kConfirm};
+    }
+    void upgradeOutcomes()
+    {
+        QFETCH(QList<QByteArray>, rows);
+        QFETCH(bool, clientBefore);
+        QFETCH(int, answer);
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, boxes);
+        TestWorld w;
+        pointRegistryAtDb(w);
+        for (int i = 0; i < rows.size(); ++i)
+            addSoftRow(w, QStringLiteral("提示%1").arg(i + 1), QString(), rows[i]);
+        Folder folder(clientBefore);
+        Boxes seen;
+        seen.answers = {answer};
+        TForm1 f(folder.path());
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(f.connected());
+        QCOMPARE(f.ui->lb_ts->text(), rows.isEmpty() ? QString() : QStringLiteral("提示1"));
+
+        f.ui->sjButton->click();
+        const QString client = folder.path(QStringLiteral("P_vekclient"));
+        const QByteArray oldContent = clientBefore ? kOldClient : QByteArray("<missing>");
+        if (outcome.startsWith(QLatin1String("written "))) {
+            const QByteArray mark = outcome.mid(8).toUtf8();
+            QCOMPARE(seen.seen, boxes);
+            QCOMPARE(readAll(client), markingProgram(mark));
+            QVERIFY(QFileInfo(client).permissions() & QFileDevice::ExeOwner);
+            QVERIFY2(QTest::qWaitFor([&] { return readAll(folder.path(QStringLiteral("started"))) == mark + "\n"; }, 10000),
+                     "the new client was not started");
+            QVERIFY(!f.isVisible());
+            QCOMPARE(folder.entries(), (QStringList{QStringLiteral("FIND.AVI"), QStringLiteral("P_vekclient"), QStringLiteral("started")}));
+        } else if (outcome.startsWith(QLatin1String("error: "))) {
+            QCOMPARE(seen.seen.size(), 2);
+            QCOMPARE(seen.seen.first(), boxes.first());
+            QVERIFY2(seen.seen[1].startsWith(QStringLiteral("软件升级\t16\t升级失败，原客户端程序未改动。\n")), qPrintable(seen.seen[1]));
+            QVERIFY2(seen.seen[1].contains(outcome.mid(7)), qPrintable(seen.seen[1]));
+            QCOMPARE(readAll(client), oldContent);
+            QVERIFY(f.isVisible()); // another try or cancel
+            QVERIFY(!f.ui->waitPanel->isVisible());
+        } else {
+            QCOMPARE(seen.seen, boxes);
+            QCOMPARE(readAll(client), oldContent);
+            QCOMPARE(f.isVisible(), outcome == QLatin1String("untouched"));
+            QVERIFY(!f.ui->waitPanel->isVisible());
+        }
+        if (!outcome.startsWith(QLatin1String("written ")))
+            QVERIFY(!QFile::exists(folder.path(QStringLiteral("started"))));
+    }
+
+    // The client's file is replaced only as a whole: a write that fails part-way or a rename that
+    // fails leaves the old client and no temporary file.
+    void failedWriteLeavesTheOldClient_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file size limit hit part-way") << QStringLiteral("limit") << QStringLiteral("已写");
+        QTest::newRow("rename over a folder fails") << QStringLiteral("folder") << QStringLiteral("无法替换");
+    }
+    void failedWriteLeavesTheOldClient()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, reason);
+        TestWorld w;
+        pointRegistryAtDb(w);
+        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new", 256 * 1024));
+        Folder folder(how != QLatin1String("folder"));
+        if (how == QLatin1String("folder")) {
+            QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("P_vekclient/keep")));
+        }
+        Boxes seen;
+        TForm1 f(folder.path());
+        QVERIFY(f.connected());
+        {
+            std::optional<FileSizeLimit> limit;
+            if (how == QLatin1String("limit"))
+                limit.emplace(64 * 1024);
+            f.ui->sjButton->click();
+        }
+        QCOMPARE(seen.seen.size(), 2);
+        QVERIFY2(seen.seen[1].startsWith(QStringLiteral("软件升级\t16\t升级失败，原客户端程序未改动。\n")), qPrintable(seen.seen[1]));
+        QVERIFY2(seen.seen[1].contains(reason), qPrintable(seen.seen[1]));
+        if (how == QLatin1String("folder"))
+            QVERIFY(QFileInfo(folder.path(QStringLiteral("P_vekclient/keep"))).isDir());
+        else
+            QCOMPARE(readAll(folder.path(QStringLiteral("P_vekclient"))), kOldClient);
+        QCOMPARE(folder.entries(), (QStringList{QStringLiteral("FIND.AVI"), QStringLiteral("P_vekclient")}));
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("started"))));
+    }
+
+    void unplayableAnimation_data()
+    {
+        QTest::addColumn<QByteArray>("avi"); // null: no FIND.AVI
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << QByteArray() << QStringLiteral("无法打开动画文件");
+        QTest::newRow("truncated") << readAll(QStringLiteral(VEK_FIND_AVI)).left(500) << QStringLiteral("文件不完整");
+    }
+    void unplayableAnimation()
+    {
+        QFETCH(QByteArray, avi);
+        QFETCH(QString, reason);
+        TestWorld w;
+        pointRegistryAtDb(w);
+        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new"));
+        Folder folder(true, avi);
+        Boxes seen;
+        TForm1 f(folder.path());
+        f.show();
+        QVERIFY(QTest::qWaitFor([&] { return !seen.seen.isEmpty(); }, 2000));
+        // The error at creation; no connection attempt: unconnected, both buttons enabled.
+        QCOMPARE(seen.seen.size(), 1);
+        QVERIFY2(seen.seen[0].startsWith(QStringLiteral("软件升级\t16\t")) && seen.seen[0].contains(reason) &&
+                     seen.seen[0].contains(QStringLiteral("FIND.AVI")),
+                 qPrintable(seen.seen[0]));
+        QVERIFY(!f.connected());
+        QVERIFY(f.ui->sjButton->isEnabled());
+        QVERIFY(f.ui->ljButton->isEnabled());
+        QVERIFY(f.ui->ipEdit->text().isEmpty());
+
+        f.ui->ljButton->click();
+        QVERIFY(f.connected());
+        // Every upgrade stops with the same error once the wait panel shows, before anything is written.
+        f.ui->sjButton->click();
+        QCOMPARE(seen.seen.size(), 3);
+        QCOMPARE(seen.seen[1], kConfirm);
+        QCOMPARE(seen.seen[2], seen.seen[0]);
+        QCOMPARE(readAll(folder.path(QStringLiteral("P_vekclient"))), kOldClient);
+        QVERIFY(f.isVisible());
+    }
+
+    // A failure while reading the stored program is reported over the running wait animation, and
+    // the window stays open.
+    void readFailureLeavesTheWaitPanelRunning()
+    {
+        TestWorld w;
+        pointRegistryAtDb(w);
+        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new"));
+        Folder folder;
+        TForm1 f(folder.path());
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(f.connected());
+        QVERIFY(!f.ui->waitPanel->isVisible());
+        w.sql(QStringLiteral("vek"), QStringLiteral("drop table tbl_soft"));
+
+        QStringList seen;
+        bool panelShown = false, playing = false;
+        setMessageBoxHandler([&](const QString& text, const QString& caption, int) {
+            seen << caption + QLatin1Char('\t') + text;
+            panelShown = f.ui->waitPanel->isVisible() && f.ui->Label2->isVisible();
+            playing = f.ui->Animate1->isPlaying();
+            return int(IdOk);
+        });
+        f.ui->sjButton->click();
+        setMessageBoxHandler({});
+        QCOMPARE(seen.size(), 2);
+        QVERIFY2(seen[1].startsWith(QStringLiteral("软件升级\t")) && seen[1].contains(QStringLiteral("tbl_soft")), qPrintable(seen[1]));
+        QVERIFY(panelShown);
+        QVERIFY(playing);
+        QCOMPARE(f.ui->Label2->text(), QStringLiteral("正在升级您的系统，请稍候..."));
+        QVERIFY(f.isVisible());
+        QCOMPARE(readAll(folder.path(QStringLiteral("P_vekclient"))), kOldClient);
+    }
+
+
+    // The whole loop as processes: the database announces 2.1.2.8 and stores a client that says so;
+    // a login at the old client starts the updater, the updater writes the new client and starts it,
+    // and the new client no longer finds a newer version.
+    void wholeLoop()
+    {
+        Xvfb x;
+        if (x.display.isEmpty())
+            QSKIP("no X server could be started (Xvfb and xdotool are needed)");
+        TestWorld w(true);
+        const QString db = w.dbFile(QStringLiteral("vek"));
+        w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_sys set kl='2.1.2.8' where yhm='softvercheck'"));
+        QByteArray newClient = readAll(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
+        const QByteArray stamp = QByteArray::fromHex("0100020007000200"); // 2.1.2.7
+        QCOMPARE(newClient.count(stamp), 1);
+        newClient.replace(stamp, QByteArray::fromHex("0100020008000200"));
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+            c.setDatabaseName(db);
+            QVERIFY(c.open());
+            QSqlQuery q(c);
+            QVERIFY(q.exec(QStringLiteral("delete from tbl_soft")));
+            QVERIFY(q.prepare(QStringLiteral("insert into tbl_soft (yhts, diff, soft) values ('发现新版本 2.1.2.8', '', ?)")));
+            q.addBindValue(newClient);
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+
+        Folder folder;
+        const QString client = folder.path(QStringLiteral("P_vekclient"));
+        QFile::remove(client);
+        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), client));
+        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
+        QCOMPARE(vek::platform::getfilever(client), QStringLiteral("2.1.2.7"));
+
+        const QString log = w.dir() + QStringLiteral("/boxes.log");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), x.display);
+        env.insert(QStringLiteral("VEKORA_CONFIG"),
+                   w.writeIni(QStringLiteral("[network]\nport=%1\n[plant]\nserver=sqlite:%2\n").arg(freePort()).arg(db)));
+        env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), log); // both programs answer OK
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), w.dir() + QStringLiteral("/config"));
+        QProcess old;
+        old.setProcessEnvironment(env);
+        old.setWorkingDirectory(w.dir());
+        old.start(client, {});
+        QVERIFY(old.waitForStarted());
+
+        QString login;
+        QVERIFY2(QTest::qWaitFor([&] {
+                     return xdotool(x.display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                                QString::number(old.processId())}, &login) && !login.isEmpty();
+                 }, 20000),
+                 qPrintable(QStringLiteral("the login dialog did not appear: ") + QString::fromUtf8(readAll(log)) +
+                            QString::fromUtf8(old.readAllStandardError())));
+        QVERIFY(xdotool(x.display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), login}));
+        for (const QString& typed : {QStringLiteral("KPTA2"), QStringLiteral("8888")}) {
+            QVERIFY(xdotool(x.display, {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), typed}));
+            QVERIFY(xdotool(x.display, {QStringLiteral("key"), QStringLiteral("Return")}));
+        }
+        QVERIFY2(old.waitForFinished(20000), "the old client did not hand over");
+        QCOMPARE(old.exitCode(), 0);
+
+        const QString updater = x.waitForWindow(QStringLiteral("^软件升级$"));
+        QVERIFY2(!updater.isEmpty(), "the updater did not come up");
+        QString updaterPid;
+        QVERIFY(xdotool(x.display, {QStringLiteral("getwindowpid"), updater}, &updaterPid));
+        QTest::qWait(500);
+        // "升级(&Y)" sits in the bottom bar, 44 pixels high, at x 212..287.
+        QVERIFY(xdotool(x.display, {QStringLiteral("mousemove"), QStringLiteral("--window"), updater, QStringLiteral("250"),
+                                    QStringLiteral("%1").arg(282 - 44 + 23)}));
+        QVERIFY(xdotool(x.display, {QStringLiteral("click"), QStringLiteral("1")}));
+
+        QVERIFY2(QTest::qWaitFor([&] { return readAll(log).contains("升级成功!"); }, 20000), readAll(log).constData());
+        QCOMPARE(readAll(client), newClient);
+        QVERIFY(QFileInfo(client).isExecutable());
+        // Ended: gone, or a zombie waiting for whoever adopted it.
+        auto updaterState = [&] {
+            QFile status(QStringLiteral("/proc/%1/status").arg(updaterPid));
+            if (!status.open(QIODevice::ReadOnly))
+                return QByteArray("gone");
+            const QByteArray text = status.readAll();
+            const qsizetype at = text.indexOf("State:");
+            return text.mid(at, text.indexOf('\n', at) - at);
+        };
+        QVERIFY2(QTest::qWaitFor([&] { const QByteArray st = updaterState(); return st == "gone" || st.contains("zombie"); }, 10000),
+                 updaterState().constData());
+        QCOMPARE(vek::platform::getfilever(client), QStringLiteral("2.1.2.8"));
+        QCOMPARE(QString::fromUtf8(readAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("提示\t33\t升级前请确认关闭客户端应用程序，确定升级吗！"), QStringLiteral("提示\t48\t升级成功!")}));
+
+        // The new client comes up with its login dialog: no newer version any more.
+        QString again;
+        QVERIFY2(QTest::qWaitFor([&] {
+                     QString pid;
+                     return xdotool(x.display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral(".")}, &again) &&
+                            !again.isEmpty() && xdotool(x.display, {QStringLiteral("getwindowpid"), again}, &pid) &&
+                            QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == QFileInfo(client).canonicalFilePath();
+                 }, 20000),
+                 "the new client did not start");
+        QTest::qWait(1000);
+        QVERIFY(!readAll(log).contains("软件升级\t")); // no further updater run, no error
+    }
+
+    // The program itself: started from a folder of its own, its boxes written to a log.
+    void programStates_data()
+    {
+        QTest::addColumn<bool>("reachable");
+        QTest::addColumn<bool>("withAvi");
+        QTest::addColumn<QString>("firstBox"); // empty: none within the wait
+        QTest::newRow("connected") << true << true << QString();
+        QTest::newRow("not connected") << false << true << kConnectError;
+        QTest::newRow("FIND.AVI missing") << true << false << QStringLiteral("软件升级\t16\t无法打开动画文件");
+    }
+    void programStates()
+    {
+        QFETCH(bool, reachable);
+        QFETCH(bool, withAvi);
+        QFETCH(QString, firstBox);
+        TestWorld w;
+        if (reachable)
+            pointRegistryAtDb(w);
+        Folder folder(true, withAvi ? readAll(QStringLiteral(VEK_FIND_AVI)) : QByteArray());
+        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
+        const QString log = w.dir() + QStringLiteral("/boxes.log");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), log);
+        env.insert(QStringLiteral("VEKORA_CONFIG"), w.dir() + QStringLiteral("/none.ini"));
+        p.setProcessEnvironment(env);
+        p.start(folder.path(QStringLiteral("p_vekupd")), {});
+        QVERIFY(p.waitForStarted());
+        auto lines = [&] {
+            return QString::fromUtf8(readAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        };
+        if (firstBox.isEmpty()) {
+            QTest::qWait(1500);
+            QCOMPARE(QString::fromUtf8(readAll(log)), QStringLiteral("<missing>"));
+        } else {
+            QVERIFY(QTest::qWaitFor([&] { return QFile::exists(log); }, 10000));
+            QTest::qWait(300);
+            QCOMPARE(lines().size(), 1);
+            QVERIFY2(lines()[0].startsWith(QString(firstBox).replace(QLatin1Char('\n'), QStringLiteral("\\n"))), qPrintable(lines()[0]));
+        }
+        QCOMPARE(p.state(), QProcess::Running); // the window waits for the user
+        p.kill();
+        p.waitForFinished();
+        QCOMPARE(readAll(folder.path(QStringLiteral("P_vekclient"))), kOldClient);
+    }
+};
+
+QTEST_MAIN(TstUpdater)
+#include "tst_updater.moc"
