@@ -69,16 +69,7 @@ struct Browser {
             out << page->RzDBGrid1->item(r, 2)->text();
         return out;
     }
-    QList<QByteArray> received(int expected)
-    {
-        QList<QByteArray> out;
-        (void)QTest::qWaitFor([&] {
-            while (inbox.hasPendingDatagrams())
-                out << inbox.receiveDatagram().data();
-            return out.size() >= expected;
-        }, expected ? 3000 : 200);
-        return out;
-    }
+    QList<QByteArray> received(int expected) { return receiveDatagrams(inbox, expected); }
 };
 
 } // namespace

@@ -77,18 +77,7 @@ struct Page {
     {
         return w.rows(QStringLiteral("vek"), QStringLiteral("select jsr,jsrgh,zt,nr,fsr,fsrgh,xt,lx,sftx,sfcy,jsrq from tbl_main order by jsrgh, rowid"));
     }
-    QList<QByteArray> received(int expected)
-    {
-        QList<QByteArray> out;
-        (void)QTest::qWaitFor([&] {
-            while (inbox.hasPendingDatagrams())
-                out << inbox.receiveDatagram().data();
-            return out.size() >= expected;
-        }, expected ? 3000 : 200);
-        while (inbox.hasPendingDatagrams())
-            out << inbox.receiveDatagram().data();
-        return out;
-    }
+    QList<QByteArray> received(int expected) { return receiveDatagrams(inbox, expected); }
 };
 
 QStringList readGbk(const QString& path)
@@ -225,18 +214,9 @@ private Q_SLOTS:
         p.page->edt_zt->clear();
         p.page->Button3Click();
         QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
-        auto drain = [](QUdpSocket& s, int n) {
-            QList<QByteArray> out;
-            (void)QTest::qWaitFor([&] {
-                while (s.hasPendingDatagrams())
-                    out << s.receiveDatagram().data();
-                return out.size() >= n;
-            }, 3000);
-            return out;
-        };
         const QByteArray bare("show|\xcd\xa8\xd6\xaa|\xcf\xfb\xcf\xa2|");
-        QCOMPARE(drain(ws3, 2), (QList<QByteArray>{bare, bare}));
-        QCOMPARE(drain(ws2, 1), QList<QByteArray>{bare});
+        QCOMPARE(receiveDatagrams(ws3, 2), (QList<QByteArray>{bare, bare}));
+        QCOMPARE(receiveDatagrams(ws2, 1), QList<QByteArray>{bare});
         QCOMPARE(p.w.rows(QStringLiteral("vek"), QStringLiteral("select jsrgh, zt, nr, sftx from tbl_main order by rowid")),
                  (QList<QStringList>{{"10301", "", "", "否"}, {"10232", "", "", "否"}, {"10301", "", "", "否"}}));
     }

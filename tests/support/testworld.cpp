@@ -11,7 +11,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QNetworkDatagram>
 #include <QTest>
+#include <QUdpSocket>
 #include <QUuid>
 
 TestWorld::TestWorld(bool demo)
@@ -142,6 +144,21 @@ QStringList StatementTrace::texts(const QString& connection) const
         if (connection.isEmpty() || s.first == connection)
             t << s.second;
     return t;
+}
+
+QList<QByteArray> receiveDatagrams(QUdpSocket& socket, int expected)
+{
+    QList<QByteArray> out;
+    auto drain = [&] {
+        while (socket.hasPendingDatagrams())
+            out << socket.receiveDatagram().data();
+    };
+    (void)QTest::qWaitFor([&] {
+        drain();
+        return expected > 0 && out.size() >= expected;
+    }, expected > 0 ? 3000 : 200);
+    drain();
+    return out;
 }
 
 ServerClock::ServerClock(const QDateTime& now)

@@ -57,6 +57,11 @@ public:
     QStringList texts(const QString& connection = {}) const;
 };
 
+class QUdpSocket;
+// Collects the datagrams arriving at a socket until `expected` have come (or a short wait when none is
+// expected, to show that nothing arrives).
+QList<QByteArray> receiveDatagrams(QUdpSocket& socket, int expected);
+
 // Fixes the clock behind getdate()/sysdate() for its lifetime.
 class ServerClock {
 public:
