@@ -45,7 +45,10 @@ Tsjts::~Tsjts()
 
 void Tsjts::Button1Click()
 {
-    upgradeHandover(*forms::DataModule1);
+    // When the updater cannot be started the user has been told; the prompt closes so that the client
+    // stays usable (it is not shown again in this process).
+    if (!upgradeHandover(*forms::DataModule1))
+        done(QDialog::Rejected);
 }
 
 void Tsjts::showEvent(QShowEvent* event)

@@ -131,6 +131,23 @@ private Q_SLOTS:
         QVERIFY(opened);
     }
 
+    // The updater missing beside the client: the user is told and the prompt closes, so the client
+    // stays usable.
+    void buttonWithoutUpdaterClosesThePrompt()
+    {
+        Client c(QStringLiteral("2.1.2.8"));
+        MessageRecorder boxes;
+        bool closedByButton = false;
+        QVERIFY(whilePromptOpen([&](Tsjts* p) {
+            p->ui->button1->click();
+            closedByButton = !p->isVisible();
+        }));
+        QVERIFY(closedByButton);
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY2(boxes.boxes[0].text.contains(QStringLiteral("p_vekupd")), qPrintable(boxes.boxes[0].text));
+        QVERIFY(!VekApplication::instance()->endRequested());
+    }
+
     void shownOnceHoweverManyTicks()
     {
         Client c(QStringLiteral("2.1.2.8"));
