@@ -18,13 +18,6 @@ using namespace vek;
 
 namespace {
 
-quint16 freePort()
-{
-    QUdpSocket s;
-    s.bind(QHostAddress::AnyIPv4, 0);
-    return s.localPort();
-}
-
 QStringList readLines(const QString& path)
 {
     QFile f(path);
@@ -78,7 +71,7 @@ private Q_SLOTS:
     void secondCopyIsRefused()
     {
         TestWorld w(true);
-        const quint16 port = freePort();
+        const quint16 port = freeUdpPort();
         const QString ini = w.writeIni(QStringLiteral("[network]\nport=%1\n").arg(port));
         ClientRun first(w, ini, QStringLiteral("first"));
         first.process.start();
@@ -100,7 +93,7 @@ private Q_SLOTS:
     void unreachableMainCatalogDoesNotStopTheStart()
     {
         TestWorld w(true);
-        const quint16 port = freePort();
+        const quint16 port = freeUdpPort();
         const QString ini = w.writeIni(QStringLiteral("[network]\nport=%1\n[databases]\nvek=sqlite:%2/nowhere/vek.sqlite\n")
                                            .arg(port)
                                            .arg(w.dir()));
@@ -217,7 +210,7 @@ private Q_SLOTS:
         w.sql(QStringLiteral("vek"), QStringLiteral("insert into tbl_dzb(code,name,vekyhm,zxip) values('20','厂部','','10.0.0.7');"
                                                     "insert into tbl_dzb(code,name,vekyhm,zxip) values('2001','张三','10231','10.0.0.8')"));
         Settings s = w.settings();
-        s.port = freePort();
+        s.port = freeUdpPort();
         TDataModule1 dm(s);
         forms::DataModule1 = &dm;
         StatementTrace trace;

@@ -38,13 +38,6 @@ bool xdotool(const QStringList& args, QString* out = nullptr)
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-quint16 freePort()
-{
-    QUdpSocket s;
-    s.bind(QHostAddress::AnyIPv4, 0);
-    return s.localPort();
-}
-
 // Starts Xvfb on a free display; the server ends with this process.
 QProcess* startXvfb()
 {
@@ -123,7 +116,7 @@ private Q_SLOTS:
         TestWorld w;
         MessageRecorder boxes;
         Settings s = w.settings();
-        s.port = freePort();
+        s.port = freeUdpPort();
         TDataModule1 dm(s);
         forms::DataModule1 = &dm;
         {
@@ -175,7 +168,7 @@ private Q_SLOTS:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("DISPLAY"), g_display);
-        env.insert(QStringLiteral("VEKORA_CONFIG"), w.writeIni(QStringLiteral("[network]\nport=%1\n").arg(freePort())));
+        env.insert(QStringLiteral("VEKORA_CONFIG"), w.writeIni(QStringLiteral("[network]\nport=%1\n").arg(freeUdpPort())));
         env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), w.dir() + QStringLiteral("/boxes"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), w.dir() + QStringLiteral("/config"));

@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QNetworkDatagram>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QUdpSocket>
 #include <QUuid>
@@ -144,6 +145,17 @@ QStringList StatementTrace::texts(const QString& connection) const
         if (connection.isEmpty() || s.first == connection)
             t << s.second;
     return t;
+}
+
+quint16 freeUdpPort()
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const auto port = quint16(20000 + QRandomGenerator::global()->bounded(12000));
+        QUdpSocket probe;
+        if (probe.bind(QHostAddress::AnyIPv4, port))
+            return port;
+    }
+    qFatal("no free UDP port");
 }
 
 QList<QByteArray> receiveDatagrams(QUdpSocket& socket, int expected)

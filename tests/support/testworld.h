@@ -58,6 +58,9 @@ public:
 };
 
 class QUdpSocket;
+// A UDP port that is free now, for a program started later to bind: below the system's ephemeral range,
+// so that sockets bound to port 0 meanwhile by other tests cannot take it.
+quint16 freeUdpPort();
 // Collects the datagrams arriving at a socket until `expected` have come (or a short wait when none is
 // expected, to show that nothing arrives).
 QList<QByteArray> receiveDatagrams(QUdpSocket& socket, int expected);
