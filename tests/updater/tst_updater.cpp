@@ -148,6 +148,9 @@ struct Xvfb {
         for (int n = 140; n < 170 && display.isEmpty(); ++n) {
             if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
                 continue;
+            // Its messages are thrown away: a pipe nobody reads would fill and stall the server.
+            server.setStandardOutputFile(QProcess::nullDevice());
+            server.setStandardErrorFile(QProcess::nullDevice());
             server.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
                                                   QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
             if (!server.waitForStarted(5000))
