@@ -14,6 +14,8 @@
 #include "shell/version.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
@@ -92,6 +94,9 @@ void Tdl::setUpLook()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(391, 237);
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(12);
     setFont(f);

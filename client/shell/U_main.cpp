@@ -24,6 +24,8 @@
 #include "vekapplication.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDate>
 #include <QDialog>
 #include <QHostAddress>
@@ -74,6 +76,9 @@ Tmain::Tmain(QWidget* parent)
     statusBar()->addWidget(StatusBarPanel1, 1);
 
     setUpNavigation();
+    // Centred on the desktop.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     setPageFactory(&fstz, [] { return new Tfstz; });
     setPageFactory(&ggkl, [] { return new Tggkl; });
     setPageFactory(&yhxxpz, [this] { return new Tyhxxpz(this); });

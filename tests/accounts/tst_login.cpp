@@ -13,6 +13,8 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -382,6 +384,7 @@ private Q_SLOTS:
         QCOMPARE(l.dl->btn_qx->accessibleName(), QStringLiteral("重置"));
         QCOMPARE(l.dl->windowTitle(), QStringLiteral("登陆"));
         QCOMPARE(l.dl->size(), QSize(391, 237));
+        QVERIFY((l.dl->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength() <= 4);
         QCOMPARE(l.dl->edt_yhm->geometry(), QRect(207, 85, 160, 24));
         QCOMPARE(l.dl->edt_kl->echoMode(), QLineEdit::Password);
     }

@@ -13,6 +13,8 @@
 #include "vekapplication.h"
 
 #include <QDate>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -85,6 +87,11 @@ private Q_SLOTS:
         QCOMPARE(d.m->StatusBarPanel1->text(),
                  QStringLiteral("当前日期：") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("    "));
         QCOMPARE(d.m->windowTitle(), QStringLiteral("Vekora客户端"));
+        QCOMPARE(d.m->size(), QSize(875, 566));
+        QVERIFY2((d.m->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2 in %3x%4").arg(d.m->geometry().x()).arg(d.m->geometry().y())
+                                .arg(QGuiApplication::primaryScreen()->availableGeometry().width())
+                                .arg(QGuiApplication::primaryScreen()->availableGeometry().height())));
         QVERIFY(!d.m->RzGroup3->isVisible());
         QVERIFY(d.boxes.boxes.isEmpty());
     }
