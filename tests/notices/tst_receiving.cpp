@@ -11,7 +11,9 @@
 #include "testworld.h"
 #include "vekapplication.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QPlainTextEdit>
@@ -209,6 +211,40 @@ private Q_SLOTS:
         QCOMPARE(p->Panel1->text(), QStringLiteral("缺陷验收"));
         QCOMPARE(p->Memo1->toPlainText(), QStringLiteral("    #2炉B磨煤机"));
         QCOMPARE(c.w.value(QStringLiteral("vek"), QStringLiteral("select lx || '>' || jsrgh from tbl_main")), QStringLiteral("请验收>KPTA2"));
+    }
+
+    // A flood of random bytes: nothing crashes, nothing pops up that is not a show datagram, memory
+    // stays bounded, and a real notice afterwards still arrives.
+    void floodOfRandomBytes()
+    {
+        Client c;
+        const auto rss = [] {
+            QFile f(QStringLiteral("/proc/self/status"));
+            f.open(QIODevice::ReadOnly);
+            for (const QByteArray& line : f.readAll().split('\n'))
+                if (line.startsWith("VmRSS:"))
+                    return line.mid(6).trimmed().split(' ').first().toLong();
+            return 0L;
+        };
+        const long before = rss();
+        QUdpSocket s;
+        QRandomGenerator gen(2136);
+        const int n = 20000;
+        for (int i = 0; i < n; ++i) {
+            QByteArray junk(int(gen.bounded(1, 9000)), Qt::Uninitialized);
+            for (char& ch : junk)
+                ch = char(gen.bounded(256));
+            if (junk.startsWith("show|"))
+                junk[0] = 'x';
+            s.writeDatagram(junk, QHostAddress::LocalHost, c.port);
+            if (i % 500 == 0)
+                QCoreApplication::processEvents();
+        }
+        s.writeDatagram("show|after the flood||", QHostAddress::LocalHost, c.port);
+        QVERIFY(QTest::qWaitFor([&] { return Client::popups().size() == 1; }, 30000));
+        QCOMPARE(Client::popups().first()->windowTitle(), QStringLiteral("after the flood"));
+        QCOMPARE(c.m->soundRequests, 1);
+        QVERIFY2(rss() - before < 20 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(rss() - before)));
     }
 
     // Memory does not grow with every notice: closed pop-ups are gone.
