@@ -1,17 +1,20 @@
 // Figures for the notices: opening the send page on a large address book, a burst of show datagrams,
 // memory over many pop-ups, and a send to a large department.
 //   bench_notices [address-book rows (20000)] [burst (2000)] [pop-ups (1000)] [department (1000)]
+//                 [notices in tbl_main (1000000), of which 1 in 100 for the user]
 
 #include "U_datamodule.h"
 #include "U_main.h"
 #include "forms.h"
 #include "notices/U_fstz.h"
 #include "notices/U_tctz.h"
+#include "notices/U_tzll.h"
 #include "notices/receiver.h"
 #include "platform/messagebox.h"
 #include "testworld.h"
 #include "vekapplication.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
@@ -66,6 +69,7 @@ int main(int argc, char** argv)
     const int burst = a.value(2, QStringLiteral("2000")).toInt();
     const int popups = a.value(3, QStringLiteral("1000")).toInt();
     const int department = a.value(4, QStringLiteral("1000")).toInt();
+    const int notices = a.value(5, QStringLiteral("1000000")).toInt();
     platform::setMessageBoxHandler([](const QString&, const QString&, int flags) { return platform::defaultAnswer(flags); });
     QTextStream out(stdout);
 
@@ -159,7 +163,33 @@ int main(int argc, char** argv)
         out << "send to a department of " << department << " people: " << rows << " rows, " << ms << " ms in all, "
             << (ms - 3 * department) << " ms without the 3 ms pauses between datagrams\n";
     }
+    // 5. The user's listings in a large notice table.
+    w.sql(QStringLiteral("vek"), QStringLiteral("delete from tbl_main"));
+    w.sql(QStringLiteral("vek"), QStringLiteral(
+        "insert into tbl_main(bh,xt,lx,zt,fsr,fsrgh,jsr,jsrgh,fsrq,jsrq,sfcy) "
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+        "select printf('{%08d-0000-0000-0000-000000000000}', i), case i % 5 when 0 then '消息' when 1 then 'OA' else '缺陷' end, "
+        "'通知', '第' || i || '号通知', '发送人', 's', '接收人', case when i % 100 = 0 then '99999' else 'u' || (i % 9973) end, "
+        "date('2026-01-01', '+' || (i % 365) || ' days'), '2026-12-01', case when i % 3 = 0 then '是' else '否' end from n")
+                                    .arg(notices));
+    {
+        Ttzll page;
+        QElapsedTimer t;
+        t.start();
+        page.setDefaultListing();
+        page.openListing();
+        const qint64 unread = t.elapsed();
+        const int unreadRows = page.Query1.recordCount();
+        page.cbb_yd->setCurrentIndex(0);
+        t.restart();
+        page.Button3Click();
+        const qint64 all = t.elapsed();
+        out << "listing in a tbl_main of " << notices << " rows: the user's " << unreadRows << " unread in " << unread
+            << " ms (query and grid); all " << page.Query1.recordCount() << " of the user's notices, both names, in " << all
+            << " ms\n";
+    }
     forms::DataModule1 = nullptr;
-    out << "reproduce: build/bench/bench_notices " << bookRows << ' ' << burst << ' ' << popups << ' ' << department << '\n';
+    out << "reproduce: build/bench/bench_notices " << bookRows << ' ' << burst << ' ' << popups << ' ' << department << ' '
+        << notices << '\n';
     return 0;
 }
