@@ -526,19 +526,29 @@ private Q_SLOTS:
         env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), log); // both programs answer OK
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), w.dir() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QString()); // a failure to reach the display says why
         QProcess old;
         old.setProcessEnvironment(env);
         old.setWorkingDirectory(w.dir());
-        old.start(client, {});
-        QVERIFY(old.waitForStarted());
-
         QString login;
-        QVERIFY2(QTest::qWaitFor([&] {
-                     return xdotool(x.display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                                QString::number(old.processId())}, &login) && !login.isEmpty();
-                 }, 20000),
-                 qPrintable(QStringLiteral("the login dialog did not appear: ") + QString::fromUtf8(readAll(log)) +
-                            QString::fromUtf8(old.readAllStandardError())));
+        QByteArray failures;
+        // A client that could not reach the freshly started display is started once more.
+        for (int attempt = 0; attempt < 2 && login.isEmpty(); ++attempt) {
+            old.start(client, {});
+            QVERIFY(old.waitForStarted());
+            (void)QTest::qWaitFor([&] {
+                return old.state() == QProcess::NotRunning ||
+                       (xdotool(x.display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                            QString::number(old.processId())}, &login) && !login.isEmpty());
+            }, 20000);
+            if (login.isEmpty()) {
+                old.kill();
+                old.waitForFinished(5000);
+                failures += old.readAllStandardError();
+            }
+        }
+        QVERIFY2(!login.isEmpty(), qPrintable(QStringLiteral("the login dialog did not appear: ") + QString::fromUtf8(readAll(log)) +
+                                              QString::fromUtf8(failures)));
         QVERIFY(xdotool(x.display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), login}));
         for (const QString& typed : {QStringLiteral("KPTA2"), QStringLiteral("8888")}) {
             QVERIFY(xdotool(x.display, {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), typed}));
