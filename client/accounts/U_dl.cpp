@@ -311,8 +311,7 @@ void Tdl::btn_dlClick()
         const QString code = q.asString(QStringLiteral("code"));
         const QString xm = q.asString(QStringLiteral("name"));
         if (found == 0) {
-            platform::messageBox(QStringLiteral("用户名或者口令不正确，请确认"), QStringLiteral("提示"),
-                                 platform::MbOk | platform::MbIconWarning);
+            platform::tip(QStringLiteral("用户名或者口令不正确，请确认"));
             edt_yhm->setFocus();
             return;
         }

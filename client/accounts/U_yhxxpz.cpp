@@ -19,7 +19,6 @@ namespace vek {
 
 namespace {
 const QString kCaption = QStringLiteral("提示");
-constexpr int kWarning = platform::MbOk | platform::MbIconWarning;
 
 struct GridColumn {
     const char* field;
@@ -30,10 +29,6 @@ const GridColumn kGrid[] = {{"xh", "序号", 30},   {"code", "编号", 76}, {"na
                             {"vekyhm", "工号", 54}, {"zy", "专业", 38},   {"bz", "班组", 115},
                             {"oayhm", "OA用户名", 80}};
 
-void warn(const QString& text)
-{
-    platform::messageBox(text, kCaption, kWarning);
-}
 } // namespace
 
 QStringList Tyhxxpz::gridFields()
@@ -322,7 +317,7 @@ void Tyhxxpz::lookUpStaffNumber()
         return;
     }
     if (qry_ry.recordCount() == 0) {
-        warn(QStringLiteral("工号录入不正确"));
+        platform::tip(QStringLiteral("工号录入不正确"));
         return;
     }
     const auto state = ADOTable1.state();
@@ -394,7 +389,7 @@ void Tyhxxpz::btn_bcClick()
             return;
         }
         if (qry_ry.recordCount() == 0) {
-            warn(QStringLiteral("人员信息录入不正确！"));
+            platform::tip(QStringLiteral("人员信息录入不正确！"));
             return;
         }
         Query1.close();
@@ -408,16 +403,16 @@ void Tyhxxpz::btn_bcClick()
             return; // the duplicate check failing ends the save without a word
         }
         if (Query1.recordCount() > 0) {
-            warn(QStringLiteral("人员信息已经存在！"));
+            platform::tip(QStringLiteral("人员信息已经存在！"));
             return;
         }
         try {
             ADOTable1.post();
         } catch (const VekError&) {
-            warn(QStringLiteral("增加失败！"));
+            platform::tip(QStringLiteral("增加失败！"));
             return;
         }
-        warn(QStringLiteral("增加成功！"));
+        platform::tip(QStringLiteral("增加成功！"));
     } else if (ADOTable1.state() == db::Table::State::Edit) {
         try {
             ADOTable1.post();

@@ -18,13 +18,6 @@
 namespace vek {
 
 namespace {
-const QString kCaption = QStringLiteral("提示");
-constexpr int kWarning = platform::MbOk | platform::MbIconWarning;
-
-void tell(const QString& text)
-{
-    platform::messageBox(text, kCaption, kWarning);
-}
 
 // Read-only information boxes: the tooltip's pale yellow behind blue text.
 void markInformation(QLineEdit* box)
@@ -124,12 +117,12 @@ void TBQ_base::btn_saveClick()
 {
     if (edt_xm->text().isEmpty() || edt_dh->text().isEmpty() || edt_dz->text().isEmpty() ||
         mm_ms->toPlainText().isEmpty()) {
-        tell(QStringLiteral("不能有空记录！"));
+        platform::tip(QStringLiteral("不能有空记录！"));
         return;
     }
     const QString id = platform::newGuid();
     if (id.isEmpty()) {
-        tell(QStringLiteral("创建GUID失败，请重试！"));
+        platform::tip(QStringLiteral("创建GUID失败，请重试！"));
         return;
     }
     const rryxx& user = forms::DataModule1->cur_user;
@@ -156,10 +149,10 @@ void TBQ_base::btn_saveClick()
     try {
         qry_qd.execute();
     } catch (const VekError&) {
-        tell(QStringLiteral("报缺失败！"));
+        platform::tip(QStringLiteral("报缺失败！"));
         return;
     }
-    tell(QStringLiteral("报缺成功！"));
+    platform::tip(QStringLiteral("报缺成功！"));
     edt_xm->clear();
     edt_dh->clear();
     edt_dz->clear();

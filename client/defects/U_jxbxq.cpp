@@ -18,13 +18,6 @@
 namespace vek {
 
 namespace {
-const QString kCaption = QStringLiteral("提示");
-constexpr int kWarning = platform::MbOk | platform::MbIconWarning;
-
-void tell(const QString& text)
-{
-    platform::messageBox(text, kCaption, kWarning);
-}
 
 QString literalLine(const QString& value, const QString& end = QStringLiteral(","))
 {
@@ -132,7 +125,7 @@ void Tjxbxq::Button1Click()
     const QString staff = edt_xqr->text();
     const QString note = edt_xqsm->text();
     if (staff.isEmpty() || note.isEmpty()) {
-        tell(QStringLiteral("消缺人及消缺说明不能为空！"));
+        platform::tip(QStringLiteral("消缺人及消缺说明不能为空！"));
         return;
     }
     try {
@@ -147,18 +140,18 @@ void Tjxbxq::Button1Click()
         return;
     }
     if (qry_ry.isEmpty()) {
-        tell(QStringLiteral("人员信息不正确！"));
+        platform::tip(QStringLiteral("人员信息不正确！"));
         return;
     }
     if (!closeDefect(qry_ry.asString(QStringLiteral("name")), qry_ry.asString(QStringLiteral("bz"))))
         return;
     if (!m_defect.hasSbdm) {
-        tell(QStringLiteral("消缺失败！"));
+        platform::tip(QStringLiteral("消缺失败！"));
         return;
     }
     if (!requestAcceptance())
         return;
-    tell(QStringLiteral("消缺成功！"));
+    platform::tip(QStringLiteral("消缺成功！"));
 }
 
 bool Tjxbxq::closeDefect(const QString& eliminator, const QString& team)
@@ -177,12 +170,12 @@ bool Tjxbxq::closeDefect(const QString& eliminator, const QString& team)
     try {
         qry_jxb.execute();
     } catch (const VekError&) {
-        tell(QStringLiteral("消缺失败！"));
+        platform::tip(QStringLiteral("消缺失败！"));
         return false;
     }
     // The defect was closed meanwhile (or by an earlier click): there is nothing to accept.
     if (qry_jxb.rowsAffected() == 0) {
-        tell(QStringLiteral("消缺失败！"));
+        platform::tip(QStringLiteral("消缺失败！"));
         return false;
     }
     return true;
@@ -216,7 +209,7 @@ bool Tjxbxq::requestAcceptance()
 
     const QString id = platform::newGuid();
     if (id.isEmpty()) {
-        tell(QStringLiteral("创建GUID失败，请重试！"));
+        platform::tip(QStringLiteral("创建GUID失败，请重试！"));
         return false;
     }
 

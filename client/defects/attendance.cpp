@@ -22,11 +22,6 @@ struct Texts {
 const QString kColumns =
     QStringLiteral("select  id,username,operateusername,operationtime,attendancetype,userdeptcode,usercode from Attendance ");
 
-void tell(const QString& text)
-{
-    platform::messageBox(text, QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
-}
-
 void setStatement(db::Query& q, const QStringList& lines)
 {
     q.close();
@@ -73,14 +68,14 @@ void signIn(db::Query& q, HalfDay half, const Texts& texts)
 {
     const QString id = platform::newGuid();
     if (id.isEmpty()) {
-        tell(QStringLiteral("创建GUID失败，请重试！"));
+        platform::tip(QStringLiteral("创建GUID失败，请重试！"));
         return;
     }
     const rryxx& user = forms::DataModule1->cur_user;
     try {
         const bool morningNow = serverTime(q) < QStringLiteral("12:00:00");
         if (morningNow != (half == HalfDay::Morning)) {
-            tell(texts.wrongHalf);
+            platform::tip(texts.wrongHalf);
             return;
         }
         setStatement(q, duplicateTest(half, user.cur_yhm));
@@ -91,17 +86,17 @@ void signIn(db::Query& q, HalfDay half, const Texts& texts)
         return;
     }
     if (!q.isEmpty()) {
-        tell(texts.already);
+        platform::tip(texts.already);
         return;
     }
     try {
         setStatement(q, signInRow(id, user));
         q.execute();
     } catch (const VekError&) {
-        tell(texts.failed);
+        platform::tip(texts.failed);
         return;
     }
-    tell(texts.done);
+    platform::tip(texts.done);
 }
 
 } // namespace

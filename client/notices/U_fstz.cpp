@@ -27,11 +27,6 @@ namespace vek {
 
 namespace {
 
-void message(const QString& text)
-{
-    platform::messageBox(text, QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
-}
-
 QTreeWidgetItem* nodeAt(QTreeWidget* tree, int position)
 {
     int i = 0;
@@ -311,11 +306,11 @@ void Tfstz::appendInsert(const QString& name, const QString& login, const QStrin
 void Tfstz::Button3Click()
 {
     if (ListBox2->count() == 0) {
-        message(QStringLiteral("没有目标发送人，请选择！"));
+        platform::tip(QStringLiteral("没有目标发送人，请选择！"));
         return;
     }
     if (forms::DataModule1->cur_user.cur_xm.isEmpty()) {
-        message(QStringLiteral("不能以部门的权限发送通知！"));
+        platform::tip(QStringLiteral("不能以部门的权限发送通知！"));
         return;
     }
     TDataModule1& dm = *forms::DataModule1;
@@ -341,7 +336,7 @@ void Tfstz::Button3Click()
             if (!key.login.isEmpty()) {
                 const QString guid = platform::newGuid();
                 if (guid.isEmpty()) {
-                    message(QStringLiteral("创建GUID失败，请重试！"));
+                    platform::tip(QStringLiteral("创建GUID失败，请重试！"));
                     return; // nothing stored, nothing sent
                 }
                 lookUp(key.code);
@@ -353,7 +348,7 @@ void Tfstz::Button3Click()
                 for (qry_tmp.first(); !qry_tmp.eof(); qry_tmp.next()) {
                     const QString guid = platform::newGuid();
                     if (guid.isEmpty()) {
-                        message(QStringLiteral("创建GUID失败，请重试！"));
+                        platform::tip(QStringLiteral("创建GUID失败，请重试！"));
                         break; // the rest of this department is skipped
                     }
                     const QString zxip = qry_tmp.asString(QStringLiteral("zxip"));
@@ -384,10 +379,10 @@ void Tfstz::Button3Click()
             dm.ADOConnection1.rollback();
         } catch (const VekError&) {
         }
-        message(QStringLiteral("发送失败，请确认网络正常！"));
+        platform::tip(QStringLiteral("发送失败，请确认网络正常！"));
         return;
     }
-    message(QStringLiteral("发送成功！"));
+    platform::tip(QStringLiteral("发送成功！"));
 }
 
 } // namespace vek

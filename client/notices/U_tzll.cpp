@@ -262,7 +262,7 @@ void Ttzll::RzButton1Click()
 {
     const QString guid = platform::newGuid();
     if (guid.isEmpty()) {
-        platform::messageBox(QStringLiteral("创建GUID失败，请重试！"), QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
+        platform::tip(QStringLiteral("创建GUID失败，请重试！"));
         return;
     }
     const QString reply = RzEdit1->text();
@@ -278,7 +278,7 @@ void Ttzll::RzButton1Click()
     for (int i = 0; i < values.size(); ++i)
         qry_tmp.add(db::sqlLiteral(values[i]) + (i + 1 < values.size() ? QStringLiteral(",") : QStringLiteral(");")));
     auto message = [](const QString& text) {
-        platform::messageBox(text, QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
+        platform::tip(text);
     };
     try {
         qry_tmp.execute();

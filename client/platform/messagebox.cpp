@@ -48,6 +48,11 @@ int defaultAnswer(int flags)
     return (buttons == MbYesNo || buttons == MbYesNoCancel) ? IdYes : IdOk;
 }
 
+int tip(const QString& text)
+{
+    return messageBox(text, QStringLiteral("提示"), MbOk | MbIconWarning);
+}
+
 int messageBox(const QString& text, const QString& caption, int flags)
 {
     if (const MessageBoxHandler& h = handler())

@@ -22,6 +22,9 @@ enum MessageResult : int { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
 // Shows a modal message box and returns the Windows result of the button pressed.
 int messageBox(const QString& text, const QString& caption, int flags);
 
+// The client's usual message: captioned "提示", exclamation icon, OK (flags 48).
+int tip(const QString& text);
+
 // Tests replace the box: the handler records it and returns the answer. An empty handler restores the
 // real box.
 using MessageBoxHandler = std::function<int(const QString& text, const QString& caption, int flags)>;

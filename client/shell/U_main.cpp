@@ -325,16 +325,14 @@ void Tmain::RzGroup1Items0Click(QToolButton* sender)
 
 void Tmain::RzGroup1Items1Click(QToolButton*)
 {
-    platform::messageBox(QStringLiteral("该业务只能要服务器端执行"), QStringLiteral("提示"),
-                         platform::MbOk | platform::MbIconWarning);
+    platform::tip(QStringLiteral("该业务只能要服务器端执行"));
 }
 
 void Tmain::RzGroup1Items2Click(QToolButton*)
 {
     const TDataModule1& dm = *forms::DataModule1;
     if (!dm.settings().admins.contains(dm.cur_user.cur_yhm) || dm.cur_user.cur_yhm.isEmpty()) {
-        platform::messageBox(QStringLiteral("系统管理员专用功能！"), QStringLiteral("提示"),
-                             platform::MbOk | platform::MbIconWarning);
+        platform::tip(QStringLiteral("系统管理员专用功能！"));
         return;
     }
     const PageFactory factory = factoryFor(&yhxxpz, QStringLiteral("用户信息配置"));

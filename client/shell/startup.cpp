@@ -22,8 +22,7 @@ int runClient(int argc, char** argv)
     // One client per desktop; the running copy is not disturbed.
     const std::unique_ptr<platform::SingleInstance> guard = platform::createSingleInstance();
     if (!guard->acquire(QStringLiteral("vek_client"))) {
-        platform::messageBox(QStringLiteral("程序已经运行，请在托盘中打开！"), QStringLiteral("提示"),
-                             platform::MbOk | platform::MbIconWarning);
+        platform::tip(QStringLiteral("程序已经运行，请在托盘中打开！"));
         return 0;
     }
 

@@ -66,8 +66,7 @@ bool upgradeHandover(TDataModule1& dataModule)
 {
     const QString path = updaterPath();
     if (!platform::startProgram(path)) {
-        platform::messageBox(QStringLiteral("无法启动升级程序 %1，请与维护人员联系！").arg(QDir::toNativeSeparators(path)),
-                             QStringLiteral("提示"), platform::MbOk | platform::MbIconWarning);
+        platform::tip(QStringLiteral("无法启动升级程序 %1，请与维护人员联系！").arg(QDir::toNativeSeparators(path)));
         return false;
     }
     dataModule.disconnectall();
