@@ -192,6 +192,25 @@ class TstPlant : public QObject {
         }
         if (!lan.isEmpty())
             run(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("delete"), lan});
+        QDir().rmdir(QStringLiteral("/etc/netns")); // only when no other namespace has files there
+    }
+
+    // Namespaces and hosts files of an earlier run that ended without cleaning up (its process is gone).
+    static void removeLeftovers()
+    {
+        QString list;
+        run(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("list")}, &list);
+        static const QRegularExpression ours(QStringLiteral("^vekplant(\\d+)-(lan|ws\\d)$"));
+        QStringList names = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        names += QDir(QStringLiteral("/etc/netns")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        for (QString name : names) {
+            name = name.section(QLatin1Char(' '), 0, 0);
+            const QRegularExpressionMatch m = ours.match(name);
+            if (!m.hasMatch() || QFile::exists(QStringLiteral("/proc/") + m.captured(1)))
+                continue;
+            run(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("delete"), name});
+            QDir(QStringLiteral("/etc/netns/") + name).removeRecursively();
+        }
     }
 
 private Q_SLOTS:
@@ -202,6 +221,7 @@ private Q_SLOTS:
         for (const char* tool : {"ip", "unshare", "Xvfb", "xdotool", "import"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(tool))));
+        removeLeftovers();
         const QString tag = QString::number(getpid());
         lan = QStringLiteral("vekplant%1-lan").arg(tag);
         QString out;
