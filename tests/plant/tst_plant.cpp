@@ -52,6 +52,15 @@ int run(const QString& program, const QStringList& args, QString* out = nullptr)
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+// The grid row (1-based) of a browser listing answer that shows `text`, 0 when none does.
+int rowOf(const QStringList& answer, const QString& text)
+{
+    for (int i = 1; i < answer.size(); ++i)
+        if (answer[i].contains(text))
+            return i;
+    return 0;
+}
+
 QString unescape(const QString& s)
 {
     QString r;
@@ -148,6 +157,13 @@ class TstPlant : public QObject {
             if (station(i).popups.size() != before[i - 1] + (i == n ? 1 : 0))
                 return {QStringLiteral("unexpected pop-ups on workstation %1").arg(i)};
         return target.popups.last();
+    }
+
+    // The time of day on the database server, as every workstation sees it.
+    void setClocks(const QString& time)
+    {
+        for (Workstation& s : ws)
+            COMMAND(s, QStringLiteral("clock"), QStringLiteral("2026-12-10T") + time);
     }
 
     void grabAll(const QString& moment)
@@ -357,8 +373,7 @@ private Q_SLOTS:
     {
         Workstation& a = station(1);
         Workstation& c = station(3);
-        for (Workstation& s : ws)
-            COMMAND(s, QStringLiteral("clock"), QStringLiteral("2026-12-10T09:00:00"));
+        setClocks(QStringLiteral("09:00:00"));
         COMMAND(a, QStringLiteral("nav"), QStringLiteral("发送通知"));
         COMMAND(a, QStringLiteral("choose"), QStringLiteral("陈晓燕 在线"));
         COMMAND(a, QStringLiteral("subject"), QStringLiteral("10点在检修部会议室开安全例会"));
@@ -377,12 +392,6 @@ private Q_SLOTS:
         COMMAND(c, QStringLiteral("clock"), QStringLiteral("2026-12-10T09:02:00"));
         COMMAND(c, QStringLiteral("nav"), QStringLiteral("通知浏览"));
         // Unread and read notices alike, so that the row stays in the listing once it is read.
-        const auto rowOf = [](const QStringList& rows, const QString& text) {
-            for (int i = 1; i < rows.size(); ++i)
-                if (rows[i].contains(text))
-                    return i;
-            return 0;
-        };
         QStringList rows = c.command({QStringLiteral("query"), QStringLiteral("0"), QStringLiteral("0")});
         int row = rowOf(rows, QStringLiteral("10点在检修部会议室开安全例会"));
         QVERIFY2(rows.value(0) == QLatin1String("ok") && row > 0, qPrintable(rows.join(QLatin1Char('\n'))));
@@ -404,8 +413,7 @@ private Q_SLOTS:
     void noticeToADepartment()
     {
         Workstation& b = station(2);
-        for (Workstation& s : ws)
-            COMMAND(s, QStringLiteral("clock"), QStringLiteral("2026-12-10T09:30:00"));
+        setClocks(QStringLiteral("09:30:00"));
         COMMAND(b, QStringLiteral("nav"), QStringLiteral("发送通知"));
         COMMAND(b, QStringLiteral("choose"), QStringLiteral("电气班"));
         COMMAND(b, QStringLiteral("subject"), QStringLiteral("#2炉B磨煤机停运检修，请电气班配合隔离"));
@@ -445,14 +453,10 @@ private Q_SLOTS:
     void defectEliminationAndAcceptance()
     {
         Workstation& a = station(1);
-        for (Workstation& s : ws)
-            COMMAND(s, QStringLiteral("clock"), QStringLiteral("2026-12-10T11:00:00"));
+        setClocks(QStringLiteral("11:00:00"));
         COMMAND(a, QStringLiteral("nav"), QStringLiteral("通知浏览"));
         const QStringList rows = a.command({QStringLiteral("query"), QStringLiteral("0"), QStringLiteral("2")});
-        int row = 0;
-        for (int i = 1; i < rows.size(); ++i)
-            if (rows[i].contains(QStringLiteral("QX-2026-031")))
-                row = i;
+        const int row = rowOf(rows, QStringLiteral("QX-2026-031"));
         QVERIFY2(row > 0, qPrintable(rows.join(QLatin1Char('\n'))));
         COMMAND(a, QStringLiteral("eliminate"), QString::number(row));
         const auto before = popupCounts();
