@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Time from the start of the client to its login window on screen, and the client's peak memory, on the
-# demo databases under a virtual X server. Needs a build (scripts/build.sh), Xvfb and xdotool.
+# demo databases under a virtual X server. Needs a build (scripts/build.sh; another build folder with
+# VEK_BUILD_DIR), Xvfb and xdotool.
 #   bench/startup.sh [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-10}
-bin=$PWD/build/bin
+build=${VEK_BUILD_DIR:-build}
+bin=$PWD/$build/bin
 work=$(mktemp -d)
-display=:$((90 + RANDOM % 60))
+display=""
+for n in $(shuf -i 90-250); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=:$n; break; fi
+done
+[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -51,4 +57,6 @@ sorted=($(printf '%s\n' "${times[@]}" | sort -n))
 peak=$(grep -h 'Maximum resident set size' "$work"/time.* | awk '{print $NF}' | sort -n | tail -1)
 echo "start to login window (ms), $runs runs: median ${sorted[$((runs / 2))]}, min ${sorted[0]}, max ${sorted[$((runs - 1))]}"
 echo "peak memory of the client (maximum resident set size): $((peak / 1024)) MiB ($peak KiB)"
-echo "reproduce: bench/startup.sh $runs"
+prefix=""
+[ "$build" = build ] || prefix="VEK_BUILD_DIR=$build "
+echo "reproduce: ${prefix}bench/startup.sh $runs"

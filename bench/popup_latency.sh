@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Time from a show datagram to its pop-up on screen: the real client (logged in on the demo databases,
+# main window up) beside a minimal Qt program that opens a plain window per datagram, both on one virtual
+# X server started here, measured alternately by bench_popup_latency (its header says how).
+# Needs a build (scripts/build.sh; another build folder with VEK_BUILD_DIR), Xvfb and xdotool.
+#   bench/popup_latency.sh [datagrams per program (500)] [warm-up datagrams, not counted (10)]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+count=${1:-500}
+warmup=${2:-10}
+build=${VEK_BUILD_DIR:-build}
+bin=$PWD/$build/bin
+benchbin=$PWD/$build/bench
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=""
+for n in $(shuf -i 90-250); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=:$n; break; fi
+done
+[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+[ -e "/tmp/.X11-unix/X${display#:}" ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+
+free_udp_port() {
+  local port
+  while :; do
+    port=$((30000 + RANDOM % 20000))
+    [ -z "$(ss -Hlun "sport = :$port")" ] && { echo "$port"; return; }
+  done
+}
+wait_bound() { # port
+  for _ in $(seq 200); do [ -n "$(ss -Hlun "sport = :$1")" ] && return 0; sleep 0.05; done
+  echo "nothing listens on UDP port $1" >&2; exit 1
+}
+client_port=$(free_udp_port)
+minimal_port=$(free_udp_port)
+while [ "$minimal_port" = "$client_port" ]; do minimal_port=$(free_udp_port); done
+
+# The client: demo plant, its own runtime, configuration and registry; a working folder without
+# Audio.wav (the notice sound is the system beep).
+"$bin/vek_mkdb" --demo "$work/data" >/dev/null
+mkdir -p "$work/cwd"
+cat > "$work/vekora.ini" <<INI
+[databases]
+vek=sqlite:data/vek.sqlite
+ServiceCenter=sqlite:data/ServiceCenter.sqlite
+hr=sqlite:data/hr.sqlite
+equip=sqlite:data/equip.sqlite
+[network]
+port=$client_port
+INI
+(cd "$work/cwd" && VEKORA_CONFIG=$work/vekora.ini XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work/config \
+  VEKORA_REGISTRY=$work/HKLM.reg exec "$bin/P_vekclient" >"$work/client.log" 2>&1) &
+client=$!
+pids+=($client)
+login=""
+for _ in $(seq 400); do
+  login=$(xdotool search --onlyvisible --pid "$client" 2>/dev/null | head -1 || true)
+  [ -n "$login" ] && break
+  sleep 0.05
+done
+[ -n "$login" ] || { echo "the client's login window did not appear" >&2; cat "$work/client.log" >&2; exit 1; }
+# A person logs in: staff number 10201, password 1234 (demo accounts).
+xdotool windowfocus --sync "$login"
+xdotool type --delay 20 10201
+xdotool key Return
+xdotool type --delay 20 1234
+xdotool key Return
+main=""
+for _ in $(seq 400); do
+  main=$(xdotool search --onlyvisible --pid "$client" --name 'Vekora' 2>/dev/null | head -1 || true)
+  [ -n "$main" ] && break
+  sleep 0.05
+done
+[ -n "$main" ] || { echo "the client's main window did not appear after the login" >&2; exit 1; }
+wait_bound "$client_port"
+
+"$benchbin/bench_minimal_popup" "$minimal_port" >"$work/minimal.log" 2>&1 &
+minimal=$!
+pids+=($minimal)
+wait_bound "$minimal_port"
+sleep 1 # both programs idle before the first datagram
+
+"$benchbin/bench_popup_latency" "$count" "$warmup" "client:$client_port:$client" "minimal:$minimal_port:$minimal"
+prefix=""
+[ "$build" = build ] || prefix="VEK_BUILD_DIR=$build "
+echo "reproduce: ${prefix}bench/popup_latency.sh $count $warmup"
