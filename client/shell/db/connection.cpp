@@ -135,8 +135,20 @@ void Connection::close()
     QSqlDatabase::removeDatabase(m_qtName);
 }
 
+bool Connection::fileMoved() const
+{
+    int moved = 0;
+    return m_sqliteHandle &&
+           sqlite3_file_control(static_cast<sqlite3*>(m_sqliteHandle), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+           moved != 0;
+}
+
 void Connection::ensureOpen()
 {
+    // An embedded database file removed or replaced while open would go on being used through the
+    // open handle, unseen by anyone else: start again from the path, which reports a missing file.
+    if (m_sqlite && isOpen() && fileMoved())
+        close();
     if (!isOpen())
         open();
 }

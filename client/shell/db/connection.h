@@ -24,8 +24,8 @@ using TraceHook = std::function<void(const QString& connection, const QString& t
 
 // One database connection, named after the data module's member (ADOConnection1, …). The locator says
 // where the database is: "sqlite:<file>" for the embedded default, "odbc:<connection string>" for the
-// plant's servers. A connection opens itself on first use and never prompts; failures are thrown as
-// VekError with the driver's text.
+// plant's servers. A connection opens itself on first use (and again when its embedded file was removed
+// or replaced meanwhile) and never prompts; failures are thrown as VekError with the driver's text.
 class Connection {
 public:
     Connection(QString name, Dialect dialect, QString locator = {});
@@ -58,6 +58,7 @@ public:
 private:
     RowSet run(const QString& text, bool wantRows);
     void ensureOpen();
+    bool fileMoved() const; // the embedded database's file is no longer the one at its path
 
     QString m_name;
     Dialect m_dialect;
