@@ -126,6 +126,12 @@ bool writeProgramFile(const QString& path, const QByteArray& bytes, QString* err
         return false;
     }
     tmp.setAutoRemove(false);
+    // Temporary files of earlier runs that were ended midway (killed, power lost) are of no use any
+    // more: the client they were meant to become is in place now.
+    const QDir folder(target.absolutePath());
+    const QString leftovers = QLatin1Char('.') + target.fileName() + QStringLiteral(".??????");
+    for (const QString& name : folder.entryList({leftovers}, QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(folder.filePath(name));
     return true;
 }
 

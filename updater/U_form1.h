@@ -11,7 +11,8 @@ namespace vekupd {
 
 // Writes `bytes` as the program file `path` without ever leaving it half written: the bytes go to a
 // temporary file in the same folder, which is made executable and renamed over `path`. On failure the
-// temporary file is removed, `path` is untouched and *error says why.
+// temporary file is removed, `path` is untouched and *error says why. On success the temporary files
+// that earlier runs ended midway left beside `path` are removed too.
 bool writeProgramFile(const QString& path, const QByteArray& bytes, QString* error);
 
 // Checks that `bytes` look like a complete executable for this platform (its headers and the tables

@@ -8,6 +8,7 @@
 #include "ui_U_form1.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -23,6 +24,9 @@
 #include "platform/fileversion.h"
 
 #include <csignal>
+#include <filesystem>
+#include <signal.h>
+#include <sys/stat.h>
 #include <optional>
 #include <sys/resource.h>
 
@@ -603,6 +607,117 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("the new client did not start: ") + QString::fromUtf8(readAll(log))));
         QTest::qWait(1000);
         QVERIFY(!readAll(log).contains("软件升级\t")); // no further updater run, no error
+    }
+
+    // The updater ended by SIGKILL while it writes the new client: the old client stays whole and
+    // starts, nothing half-written is left, and the next upgrade goes through.
+    void killedWhileWritingKeepsTheOldClient()
+    {
+        Xvfb x;
+        if (x.display.isEmpty())
+            QSKIP("no X server could be started (Xvfb and xdotool are needed)");
+        TestWorld w;
+        pointRegistryAtDb(w);
+        // Big enough that writing it takes a while.
+        const QByteArray big = markingProgram("killed") + QByteArray(160 * 1024 * 1024, '#');
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+            c.setDatabaseName(w.dbFile(QStringLiteral("vek")));
+            QVERIFY(c.open());
+            QSqlQuery q(c);
+            QVERIFY(q.prepare(QStringLiteral("insert into tbl_soft (yhts, diff, soft) values ('新版本', '', ?)")));
+            q.addBindValue(big);
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+
+        Folder folder;
+        const QString client = folder.path(QStringLiteral("P_vekclient"));
+        QFile::remove(client);
+        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), client));
+        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
+        const QByteArray oldClient = readAll(client);
+        const QString oldVersion = vek::platform::getfilever(client);
+        QVERIFY(!oldVersion.isEmpty());
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), x.display);
+        env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), w.dir() + QStringLiteral("/updater.log")); // boxes answer OK
+        env.insert(QStringLiteral("VEKORA_CONFIG"), w.dir() + QStringLiteral("/none.ini"));
+        QProcess updater;
+        updater.setProcessEnvironment(env);
+        updater.start(folder.path(QStringLiteral("p_vekupd")), {});
+        QVERIFY(updater.waitForStarted());
+        const QString window = x.waitForWindow(QStringLiteral("^软件升级$"));
+        QVERIFY2(!window.isEmpty(), "the updater did not come up");
+        QTest::qWait(500);
+        QVERIFY(xdotool(x.display, {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("250"),
+                                    QStringLiteral("%1").arg(282 - 44 + 23)}));
+        QVERIFY(xdotool(x.display, {QStringLiteral("click"), QStringLiteral("1")}));
+
+        // The bytes go to a temporary file in the client's folder (on Linux an unnamed one); once it holds
+        // some of them, the updater is killed.
+        const QString fdDir = QStringLiteral("/proc/%1/fd").arg(updater.processId());
+        qint64 written = -1;
+        QElapsedTimer waited;
+        waited.start();
+        while (written < 0 && waited.elapsed() < 30000) {
+            std::error_code ec;
+            for (const auto& fd : std::filesystem::directory_iterator(fdDir.toStdString(), ec)) {
+                const QString target = QString::fromStdString(std::filesystem::read_symlink(fd.path(), ec).string());
+                if (!target.startsWith(folder.path() + QLatin1Char('/')) || target.endsWith(QLatin1String("FIND.AVI")))
+                    continue;
+                struct stat st {};
+                const qint64 size = ::stat(fd.path().c_str(), &st) == 0 ? qint64(st.st_size) : 0;
+                if (size > 0) {
+                    ::kill(pid_t(updater.processId()), SIGKILL);
+                    written = size;
+                    break;
+                }
+            }
+        }
+        QVERIFY2(written > 0, "the updater wrote no temporary file");
+        QVERIFY(updater.waitForFinished(10000));
+        QCOMPARE(updater.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(written < big.size(), qPrintable(QString::number(written))); // ended midway
+        // Nothing half-written is left behind under any name.
+        QCOMPARE(folder.entries(), (QStringList{QStringLiteral("FIND.AVI"), QStringLiteral("P_vekclient"), QStringLiteral("p_vekupd")}));
+
+        // The old client is untouched: the same bytes, its version, still a program that starts.
+        QCOMPARE(readAll(client), oldClient);
+        QCOMPARE(vek::platform::getfilever(client), oldVersion);
+        QVERIFY(QFileInfo(client).isExecutable());
+        QProcess old;
+        QProcessEnvironment clientEnv = QProcessEnvironment::systemEnvironment();
+        clientEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        clientEnv.insert(QStringLiteral("VEKORA_CONFIG"), w.writeIni(QStringLiteral("[network]\nport=%1\n").arg(freeUdpPort())));
+        clientEnv.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), w.dir() + QStringLiteral("/client.log"));
+        clientEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
+        clientEnv.insert(QStringLiteral("XDG_CONFIG_HOME"), w.dir() + QStringLiteral("/config"));
+        old.setProcessEnvironment(clientEnv);
+        old.setWorkingDirectory(w.dir());
+        old.start(client, {});
+        QVERIFY(old.waitForStarted());
+        QVERIFY(!old.waitForFinished(2000)); // up, waiting for a login
+        QCOMPARE(readAll(w.dir() + QStringLiteral("/client.log")), QByteArray("<missing>")); // and no error box
+        old.kill();
+        old.waitForFinished();
+
+        // The next upgrade goes through, and takes away a temporary file that an interrupted run left
+        // where unnamed ones are not available.
+        writeFile(folder.path(QStringLiteral(".P_vekclient.k1LLed")), big.left(4096));
+        w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_soft set soft = X'%1'").arg(QString::fromLatin1(markingProgram("next").toHex())));
+        Boxes seen;
+        TForm1 f(folder.path());
+        QVERIFY(f.connected());
+        f.ui->sjButton->click();
+        QCOMPARE(seen.seen, (QStringList{kConfirm, kSuccess}));
+        QCOMPARE(readAll(client), markingProgram("next"));
+        QVERIFY2(QTest::qWaitFor([&] { return readAll(folder.path(QStringLiteral("started"))) == "next\n"; }, 10000),
+                 "the new client was not started");
+        QCOMPARE(folder.entries(), (QStringList{QStringLiteral("FIND.AVI"), QStringLiteral("P_vekclient"), QStringLiteral("p_vekupd"),
+                                                QStringLiteral("started")}));
     }
 
     // The program itself: started from a folder of its own, its boxes written to a log.
