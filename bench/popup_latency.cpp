@@ -8,8 +8,9 @@
 //  - This program is an X client of its own that watches the root window (SubstructureNotify): it sees
 //    every top-level window being created, mapped, unmapped and destroyed, whoever owns it.
 //  - One datagram is outstanding at a time. The clock starts just before the datagram is sent to the
-//    program's UDP port and stops when this program receives the MapNotify of a top-level window that
-//    was created after the send and whose _NET_WM_PID is the program's. Without a window manager a
+//    program's UDP port and stops when this program receives the first MapNotify after the send of a
+//    top-level window whose _NET_WM_PID is the program's (a window may have been created beforehand:
+//    being mapped is what puts it on screen). Without a window manager a
 //    mapped top-level window is viewable at once, so that is the moment it is on screen. What the
 //    program paints into it afterwards is not observed (nothing outside the program can see it without
 //    the DAMAGE extension); both programs paint on the expose that follows the map.
@@ -37,7 +38,6 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
-#include <set>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -115,7 +115,6 @@ double measureOne(const X& x, int udp, Target& t, const QByteArray& datagram)
     to.sin_port = htons(uint16_t(t.port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
 
-    std::set<xcb_window_t> created;
     xcb_window_t window = 0;
     const Clock::time_point start = Clock::now();
     if (sendto(udp, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) !=
@@ -131,15 +130,9 @@ double measureOne(const X& x, int udp, Target& t, const QByteArray& datagram)
             return -1;
         const Clock::time_point now = Clock::now();
         switch (e->response_type & 0x7f) {
-        case XCB_CREATE_NOTIFY: {
-            const auto* c = reinterpret_cast<xcb_create_notify_event_t*>(e);
-            if (c->parent == x.root && !c->override_redirect)
-                created.insert(c->window);
-            break;
-        }
         case XCB_MAP_NOTIFY: {
             const auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
-            if (m->event == x.root && !m->override_redirect && created.count(m->window)) {
+            if (m->event == x.root && !m->override_redirect) {
                 const double elapsed = std::chrono::duration<double, std::milli>(now - start).count();
                 if (windowPid(x, m->window) == t.pid) {
                     window = m->window;

@@ -38,6 +38,23 @@ protected:
     }
 };
 
+// The flat "查看" button over its picture: transparent, framed in the heading colour under the mouse.
+// Painted here rather than by a style sheet, which would cost every pop-up a style of its own.
+class ViewButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (!underMouse())
+            return;
+        QPainter p(this);
+        p.setPen(kHeading);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
 QFont songti(int px, bool bold)
 {
     QFont f(QStringLiteral("宋体"));
@@ -102,14 +119,13 @@ Ttctz::Ttctz(QWidget* parent) : QWidget(parent)
         Image1->setText(QStringLiteral("查看"));
         Image1->setAlignment(Qt::AlignCenter);
     }
-    SpeedButton1 = new QToolButton(Panel2);
+    SpeedButton1 = new ViewButton(Panel2);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setAccessibleName(QStringLiteral("查看"));
     SpeedButton1->setAutoRaise(true);
+    SpeedButton1->setAttribute(Qt::WA_Hover); // repainted as the mouse comes and goes
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
     SpeedButton1->setCursor(Qt::PointingHandCursor);
-    SpeedButton1->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"
-                                               "QToolButton:hover { border: 1px solid rgb(35,76,104); }"));
     connect(SpeedButton1, &QToolButton::clicked, this, &QWidget::close);
 
     auto* layout = new QVBoxLayout(this);

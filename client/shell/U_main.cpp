@@ -185,8 +185,10 @@ void Tmain::setUpNavigation()
 void Tmain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormShow();
+        QTimer::singleShot(0, this, &Tmain::prepareSparePopup);
+    }
 }
 
 void Tmain::ensureListening()

@@ -24,6 +24,7 @@ namespace vek {
 
 class NavBar;
 class NavGroup;
+class Ttctz;
 class Ttzll;
 namespace notices {
 class NoticeReceiver;
@@ -134,6 +135,11 @@ private:
     void showIcon(const QString& name);
     void ensureListening();
     void playNoticeSound();
+    // A pop-up built, polished and given its native window ahead of time, so that a notice only has to
+    // fill in its texts and show it; another is prepared once the event loop is idle again.
+    Ttctz* takePopup();
+    void prepareSparePopup();
+    QPointer<Ttctz> m_sparePopup;
     // Embeds a page on first use and switches to it; returns the page.
     QWidget* embed(QPointer<QWidget>& page, QWidget* tab, const QString& caption, const PageFactory& factory);
     void embedTzll(const QString& caption);

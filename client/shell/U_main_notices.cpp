@@ -24,12 +24,33 @@ void Tmain::IdUDPServerUDPRead(const QByteArray& datagram)
         if (!Timer_tp->isActive())
             Timer_tp->start(); // a second notice does not restart the sequence
         playNoticeSound();
-        auto* popup = new Ttctz;
-        if (VekApplication* app = VekApplication::instance())
-            app->own(popup);
+        Ttctz* popup = takePopup();
         popup->show(notice->caption, notice->heading, notice->body);
+        QTimer::singleShot(0, this, &Tmain::prepareSparePopup);
     } catch (...) {
     }
+}
+
+Ttctz* Tmain::takePopup()
+{
+    if (Ttctz* spare = m_sparePopup.data()) {
+        m_sparePopup.clear();
+        return spare;
+    }
+    auto* popup = new Ttctz;
+    if (VekApplication* app = VekApplication::instance())
+        app->own(popup);
+    return popup;
+}
+
+void Tmain::prepareSparePopup()
+{
+    if (m_sparePopup)
+        return;
+    Ttctz* popup = takePopup();
+    popup->ensurePolished();
+    popup->winId();
+    m_sparePopup = popup;
 }
 
 void Tmain::playNoticeSound()

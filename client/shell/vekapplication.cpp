@@ -49,6 +49,9 @@ bool VekApplication::notify(QObject* receiver, QEvent* event)
 
 void VekApplication::own(QObject* window)
 {
+    // Windows freed meanwhile (closed pop-ups) leave empty entries behind; they go first, so that a
+    // client running for months does not collect one per notice.
+    m_owned.removeIf([](const QPointer<QObject>& p) { return p.isNull(); });
     m_owned.append(QPointer<QObject>(window));
 }
 

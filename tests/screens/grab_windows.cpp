@@ -103,7 +103,7 @@ int main(int argc, char** argv)
         mainWindow.IdUDPServerUDPRead(notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"),
                                                             QStringLiteral("请于明天上午9点到2号机组现场确认给水泵检修结果。")));
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* popup = qobject_cast<Ttctz*>(w))
+            if (auto* popup = qobject_cast<Ttctz*>(w); popup && popup->isVisible())
                 save(popup, out, QStringLiteral("popup"));
         app.destroyOwned();
         forms::dl = nullptr;
