@@ -123,14 +123,33 @@ void Tggkl::btn_zcClick()
     qry_tmp.clear();
     qry_tmp.add(QStringLiteral("update tbl_dzb set zhxgklsj=getdate()"));
     qry_tmp.add(QStringLiteral(" where vekyhm=") + db::sqlLiteral(user));
-    // Two databases, no common transaction: when the second statement fails the new password is
-    // already stored and only the time of the change is missing.
+    // Two databases, no common transaction. When the time of the change cannot be recorded, the
+    // password already stored is set back, so that "failed" means the old password still holds; should
+    // that fail as well, the new password is the one in force and the user is told so.
     try {
         Query1.execute();
-        qry_tmp.execute();
     } catch (const VekError&) {
         platform::messageBox(QStringLiteral("更改口令失败！"), kCaption, kWarning);
         return;
+    }
+    try {
+        qry_tmp.execute();
+    } catch (const VekError&) {
+        bool undone = true;
+        try {
+            Query1.close();
+            Query1.clear();
+            Query1.add(QStringLiteral("update table_zd "));
+            Query1.add(QStringLiteral(" set password=") + db::sqlLiteral(edt_kl->text()));
+            Query1.add(QStringLiteral(" where rycode=") + db::sqlLiteral(user));
+            Query1.execute();
+        } catch (const VekError&) {
+            undone = false;
+        }
+        if (undone) {
+            platform::messageBox(QStringLiteral("更改口令失败！"), kCaption, kWarning);
+            return;
+        }
     }
     platform::messageBox(QStringLiteral("更改口令成功，请牢记新口令！"), kCaption, kWarning);
 }

@@ -319,21 +319,41 @@ private Q_SLOTS:
         QCOMPARE(p.lastChange(), QStringLiteral("2026-01-05 08:00:00.000"));
     }
 
-    // Two databases without a common transaction: the password is already stored when the second
-    // update fails.
+    // Two databases without a common transaction: when the time of the change cannot be recorded, the
+    // stored password is set back and the failure is true; when that fails too, the new password holds
+    // and the user is told it changed.
+    void secondUpdateFails_data()
+    {
+        QTest::addColumn<bool>("undoRefused");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("set back") << false << QStringLiteral("更改口令失败！") << QStringLiteral("10231|旧 'pw");
+        QTest::newRow("setting back refused") << true << QStringLiteral("更改口令成功，请牢记新口令！")
+                                              << QStringLiteral("10231|Abc123");
+    }
     void secondUpdateFails()
     {
+        QFETCH(bool, undoRefused);
+        QFETCH(QString, message);
+        QFETCH(QString, password);
         Page p;
         exec(p.w, QStringLiteral("vek"), QStringLiteral(
             "create trigger no_stamp before update on tbl_dzb begin select raise(abort, 'stamp refused'); end"));
+        if (undoRefused)
+            exec(p.w, QStringLiteral("hr"), QStringLiteral(
+                "create trigger no_undo before update on table_zd when new.password<>'Abc123' "
+                "begin select raise(abort, 'refused'); end"));
         Tggkl& g = p.open();
         g.edt_kl->setText(kOld);
         g.edt_xkl->setText(QStringLiteral("Abc123"));
+        StatementTrace trace;
         g.btn_zcClick();
-        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("更改口令失败！")});
+        QCOMPARE(p.boxes.texts(), QStringList{message});
         QCOMPARE(p.boxes.boxes[0].flags, 48);
-        QCOMPARE(p.passwords(), (QStringList{QStringLiteral("10231|Abc123"), QStringLiteral("10232|1234")}));
+        QCOMPARE(p.passwords(), (QStringList{password, QStringLiteral("10232|1234")}));
         QCOMPARE(p.lastChange(), QStringLiteral("2026-01-05 08:00:00.000"));
+        QCOMPARE(trace.texts(QStringLiteral("ADOConnectionORA")).last(),
+                 QStringLiteral("update table_zd \r\n set password='旧 ''pw'\r\n where rycode='10231'"));
     }
 
     void firstUpdateFails()
