@@ -20,15 +20,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(shuf -i 90-250); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X${display#:}" ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
+source bench/common.sh
+start_xvfb > "$work/xvfb.pid"
+pids+=($(cat "$work/xvfb.pid"))
+display=$DISPLAY
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 
 free_udp_port() {
@@ -48,17 +43,8 @@ while [ "$minimal_port" = "$client_port" ]; do minimal_port=$(free_udp_port); do
 
 # The client: demo plant, its own runtime, configuration and registry; a working folder without
 # Audio.wav (the notice sound is the system beep).
-"$bin/vek_mkdb" --demo "$work/data" >/dev/null
+demo_plant "$work" "$client_port"
 mkdir -p "$work/cwd"
-cat > "$work/vekora.ini" <<INI
-[databases]
-vek=sqlite:data/vek.sqlite
-ServiceCenter=sqlite:data/ServiceCenter.sqlite
-hr=sqlite:data/hr.sqlite
-equip=sqlite:data/equip.sqlite
-[network]
-port=$client_port
-INI
 (cd "$work/cwd" && VEKORA_CONFIG=$work/vekora.ini XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work/config \
   VEKORA_REGISTRY=$work/HKLM.reg exec "$bin/P_vekclient" >"$work/client.log" 2>&1) &
 client=$!

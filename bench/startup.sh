@@ -9,26 +9,12 @@ runs=${1:-10}
 build=${VEK_BUILD_DIR:-build}
 bin=$PWD/$build/bin
 work=$(mktemp -d)
-display=""
-for n in $(shuf -i 90-250); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+source bench/common.sh
+start_xvfb > "$work/xvfb.pid"
+xvfb=$(cat "$work/xvfb.pid")
+display=$DISPLAY
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-
-"$bin/vek_mkdb" --demo "$work/data"
-cat > "$work/vekora.ini" <<INI
-[databases]
-vek=sqlite:data/vek.sqlite
-ServiceCenter=sqlite:data/ServiceCenter.sqlite
-hr=sqlite:data/hr.sqlite
-equip=sqlite:data/equip.sqlite
-[network]
-port=$((30000 + RANDOM % 20000))
-INI
+demo_plant "$work" $((30000 + RANDOM % 20000))
 
 times=()
 for i in $(seq "$runs"); do

@@ -16,9 +16,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -496,22 +493,9 @@ private Q_SLOTS:
     {
         Workstation& c = station(3);
         const QString client = c.dir + QStringLiteral("/install/P_vekclient");
-        QByteArray newClient = readAll(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
-        const QByteArray stamp = QByteArray::fromHex("0100020007000200"); // 2.1.2.7
-        QCOMPARE(newClient.count(stamp), 1);
-        newClient.replace(stamp, QByteArray::fromHex("0100020008000200"));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("announce"));
-            db.setDatabaseName(w->dbFile(QStringLiteral("vek")));
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY(q.exec(QStringLiteral("update tbl_sys set kl='2.1.2.8' where yhm='softvercheck'")));
-            QVERIFY(q.exec(QStringLiteral("delete from tbl_soft")));
-            QVERIFY(q.prepare(QStringLiteral("insert into tbl_soft (yhts, diff, soft) values ('发现新版本 2.1.2.8', '修正若干问题', ?)")));
-            q.addBindValue(newClient);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("announce"));
+        const QByteArray newClient = newerClient();
+        w->sql(QStringLiteral("vek"), QStringLiteral("update tbl_sys set kl='2.1.2.8' where yhm='softvercheck';delete from tbl_soft"));
+        w->storeSoftware(QStringLiteral("发现新版本 2.1.2.8"), QStringLiteral("修正若干问题"), newClient);
 
         COMMAND(c, QStringLiteral("clock"), QStringLiteral("2026-12-10T13:00:00"));
         const QStringList prompt = c.command({QStringLiteral("vercheck")});

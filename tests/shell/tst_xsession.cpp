@@ -9,6 +9,7 @@
 #include "notices/U_tzll.h"
 #include "platform/system.h"
 #include "testworld.h"
+#include "xserver.h"
 #include "vekapplication.h"
 
 #include <QDir>
@@ -29,46 +30,7 @@ QString g_display; // ":N" of the server this test started, empty when none coul
 
 bool xdotool(const QStringList& args, QString* out = nullptr)
 {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(20000))
-        return false;
-    if (out)
-        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// Starts Xvfb on a free display; the server ends with this process.
-QProcess* startXvfb()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-        return nullptr;
-    for (int n = 91; n < 120; ++n) {
-        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-            continue;
-        auto* p = new QProcess;
-        // Its messages are thrown away: a pipe nobody reads would fill and stall the server.
-        p->setStandardOutputFile(QProcess::nullDevice());
-        p->setStandardErrorFile(QProcess::nullDevice());
-        p->start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
-                                          QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        if (!p->waitForStarted(5000)) {
-            delete p;
-            return nullptr;
-        }
-        for (int i = 0; i < 100 && p->state() == QProcess::Running; ++i) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                g_display = QStringLiteral(":%1").arg(n);
-                return p;
-            }
-            QThread::msleep(50);
-        }
-        p->kill();
-        p->waitForFinished();
-        delete p;
-    }
-    return nullptr;
+    return ::xdotool(g_display, args, out);
 }
 
 } // namespace
@@ -207,22 +169,14 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    QProcess* xvfb = startXvfb();
-    if (xvfb) {
+    Xvfb xvfb(QStringLiteral("1280x800x24"), 91);
+    g_display = xvfb.display;
+    if (!g_display.isEmpty()) {
         qputenv("DISPLAY", g_display.toUtf8());
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
-    int rc = 0;
-    {
-        VekApplication app(argc, argv);
-        TstXSession t;
-        rc = QTest::qExec(&t, argc, argv);
-    }
-    if (xvfb) {
-        xvfb->terminate();
-        xvfb->waitForFinished(5000);
-        delete xvfb;
-    }
-    return rc;
+    VekApplication app(argc, argv);
+    TstXSession t;
+    return QTest::qExec(&t, argc, argv);
 }
 #include "tst_xsession.moc"

@@ -101,6 +101,31 @@ QList<QStringList> TestWorld::rows(const QString& role, const QString& select) c
     return out;
 }
 
+void TestWorld::storeSoftware(const QString& yhts, const QString& diff, const QByteArray& program) const
+{
+    withDb(dbFile(QStringLiteral("vek")), [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("insert into tbl_soft (yhts, diff, soft) values (?, ?, ?)"));
+        q.addBindValue(yhts);
+        q.addBindValue(diff);
+        q.addBindValue(program);
+        if (!q.exec())
+            qFatal("cannot store the program: %s", qPrintable(q.lastError().text()));
+    });
+}
+
+QByteArray newerClient()
+{
+    QFile f(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("the built client cannot be read");
+    QByteArray client = f.readAll();
+    const QByteArray stamp = QByteArray::fromHex("0100020007000200"); // 2.1.2.7 in the version section
+    if (client.count(stamp) != 1)
+        qFatal("the client's version stamp 2.1.2.7 was not found exactly once");
+    return client.replace(stamp, QByteArray::fromHex("0100020008000200"));
+}
+
 QString TestWorld::value(const QString& role, const QString& select) const
 {
     const QList<QStringList> r = rows(role, select);

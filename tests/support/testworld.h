@@ -26,6 +26,8 @@ public:
     // Reads rows directly from a database, every value as text (null as "<null>").
     QList<QStringList> rows(const QString& role, const QString& select) const;
     QString value(const QString& role, const QString& select) const; // first column of the first row
+    // Adds a row to the main catalog's tbl_soft, the program bound as a blob.
+    void storeSoftware(const QString& yhts, const QString& diff, const QByteArray& program) const;
 
 private:
     QTemporaryDir m_dir;
@@ -56,6 +58,9 @@ public:
     QList<QPair<QString, QString>> statements;
     QStringList texts(const QString& connection = {}) const;
 };
+
+// The client of this build with its version stamp raised from 2.1.2.7 to 2.1.2.8: a newer version.
+QByteArray newerClient();
 
 class QUdpSocket;
 // A UDP port that is free now, for a program started later to bind: below the system's ephemeral range,

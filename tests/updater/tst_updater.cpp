@@ -5,6 +5,7 @@
 #include "avi.h"
 #include "boxes.h"
 #include "testworld.h"
+#include "xserver.h"
 #include "ui_U_form1.h"
 
 #include <QDir>
@@ -14,9 +15,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 #include <QUdpSocket>
@@ -73,11 +71,6 @@ void pointRegistryAtDb(const TestWorld& w)
     writeRegistry(w, "\"ip\"=\"sqlite:" + w.dbFile(QStringLiteral("vek")).toUtf8() + "\"\n");
 }
 
-void addSoftRow(const TestWorld& w, const QString& yhts, const QString& diff, const QByteArray& soft)
-{
-    w.sql(QStringLiteral("vek"), QStringLiteral("insert into tbl_soft (yhts, diff, soft) values ('%1', '%2', X'%3')")
-                                     .arg(yhts, diff, QString::fromLatin1(soft.toHex())));
-}
 
 // The updater's folder: FIND.AVI and the old client.
 struct Folder {
@@ -126,71 +119,6 @@ struct FileSizeLimit {
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
 };
 
-bool xdotool(const QString& display, const QStringList& args, QString* out = nullptr)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(20000))
-        return false;
-    if (out)
-        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed().section(QLatin1Char('\n'), 0, 0);
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// An X server of the test's own; every program on it ends with it.
-struct Xvfb {
-    QProcess server;
-    QString display;
-    Xvfb()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
-            QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-            return;
-        for (int n = 140; n < 170 && display.isEmpty(); ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            // Its messages are thrown away: a pipe nobody reads would fill and stall the server.
-            server.setStandardOutputFile(QProcess::nullDevice());
-            server.setStandardErrorFile(QProcess::nullDevice());
-            server.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
-                                                  QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-            if (!server.waitForStarted(5000))
-                return;
-            // Ready once a client can talk to it; a server that cannot take the display ends.
-            const QString candidate = QStringLiteral(":%1").arg(n);
-            if (QTest::qWaitFor([&] { return server.state() != QProcess::Running ||
-                                             xdotool(candidate, {QStringLiteral("getdisplaygeometry")}); }, 5000) &&
-                server.state() == QProcess::Running)
-                display = candidate;
-            else if (server.state() != QProcess::NotRunning) {
-                server.kill();
-                server.waitForFinished(2000);
-            }
-        }
-    }
-    ~Xvfb()
-    {
-        if (server.state() != QProcess::NotRunning) {
-            server.terminate();
-            server.waitForFinished(5000);
-        }
-    }
-    // The first visible window whose title matches `name`.
-    QString waitForWindow(const QString& name, int ms = 20000) const
-    {
-        QString id;
-        if (!QTest::qWaitFor([&] {
-                return xdotool(display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), name}, &id) &&
-                       !id.isEmpty();
-            }, ms))
-            id.clear();
-        return id;
-    }
-};
-
 } // namespace
 
 class TstUpdater : public QObject {
@@ -228,7 +156,7 @@ private Q_SLOTS:
             writeFile(w.dir() + QStringLiteral("/HKLM.reg"), "[HKEY_LOCAL_MACHINE\\software\\VEK]\n\"ip\"=\"sqlite:" + db.toUtf8() + "\"\n");
         else if (registry != "<none>")
             writeRegistry(w, registry);
-        addSoftRow(w, QStringLiteral("发现新版本 2.1.2.8"), QStringLiteral("1. 修正通知浏览"), markingProgram("new"));
+        w.storeSoftware(QStringLiteral("发现新版本 2.1.2.8"), QStringLiteral("1. 修正通知浏览"), markingProgram("new"));
         Folder folder;
         Boxes boxes;
 
@@ -271,7 +199,7 @@ private Q_SLOTS:
     {
         TestWorld w;
         writeRegistry(w, "\"ip\"=\"sqlite:" + w.dir().toUtf8() + "/missing.sqlite\"\n");
-        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new"));
+        w.storeSoftware(QStringLiteral("新版本"), QString(), markingProgram("new"));
         Folder folder;
         Boxes boxes;
         TForm1 f(folder.path());
@@ -331,7 +259,7 @@ private Q_SLOTS:
         TestWorld w;
         pointRegistryAtDb(w);
         for (int i = 0; i < rows.size(); ++i)
-            addSoftRow(w, QStringLiteral("提示%1").arg(i + 1), QString(), rows[i]);
+            w.storeSoftware(QStringLiteral("提示%1").arg(i + 1), QString(), rows[i]);
         Folder folder(clientBefore);
         Boxes seen;
         seen.answers = {answer};
@@ -386,7 +314,7 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         TestWorld w;
         pointRegistryAtDb(w);
-        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new", 256 * 1024));
+        w.storeSoftware(QStringLiteral("新版本"), QString(), markingProgram("new", 256 * 1024));
         Folder folder(how != QLatin1String("folder"));
         if (how == QLatin1String("folder")) {
             QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("P_vekclient/keep")));
@@ -425,7 +353,7 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         TestWorld w;
         pointRegistryAtDb(w);
-        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new"));
+        w.storeSoftware(QStringLiteral("新版本"), QString(), markingProgram("new"));
         Folder folder(true, avi);
         Boxes seen;
         TForm1 f(folder.path());
@@ -458,7 +386,7 @@ private Q_SLOTS:
     {
         TestWorld w;
         pointRegistryAtDb(w);
-        addSoftRow(w, QStringLiteral("新版本"), QString(), markingProgram("new"));
+        w.storeSoftware(QStringLiteral("新版本"), QString(), markingProgram("new"));
         Folder folder;
         TForm1 f(folder.path());
         f.show();
@@ -498,21 +426,9 @@ private Q_SLOTS:
         TestWorld w(true);
         const QString db = w.dbFile(QStringLiteral("vek"));
         w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_sys set kl='2.1.2.8' where yhm='softvercheck'"));
-        QByteArray newClient = readAll(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
-        const QByteArray stamp = QByteArray::fromHex("0100020007000200"); // 2.1.2.7
-        QCOMPARE(newClient.count(stamp), 1);
-        newClient.replace(stamp, QByteArray::fromHex("0100020008000200"));
-        {
-            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-            c.setDatabaseName(db);
-            QVERIFY(c.open());
-            QSqlQuery q(c);
-            QVERIFY(q.exec(QStringLiteral("delete from tbl_soft")));
-            QVERIFY(q.prepare(QStringLiteral("insert into tbl_soft (yhts, diff, soft) values ('发现新版本 2.1.2.8', '', ?)")));
-            q.addBindValue(newClient);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+        const QByteArray newClient = newerClient();
+        w.sql(QStringLiteral("vek"), QStringLiteral("delete from tbl_soft"));
+        w.storeSoftware(QStringLiteral("发现新版本 2.1.2.8"), QString(), newClient);
 
         Folder folder;
         const QString client = folder.path(QStringLiteral("P_vekclient"));
@@ -620,16 +536,7 @@ private Q_SLOTS:
         pointRegistryAtDb(w);
         // Big enough that writing it takes a while.
         const QByteArray big = markingProgram("killed") + QByteArray(160 * 1024 * 1024, '#');
-        {
-            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-            c.setDatabaseName(w.dbFile(QStringLiteral("vek")));
-            QVERIFY(c.open());
-            QSqlQuery q(c);
-            QVERIFY(q.prepare(QStringLiteral("insert into tbl_soft (yhts, diff, soft) values ('新版本', '', ?)")));
-            q.addBindValue(big);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+        w.storeSoftware(QStringLiteral("新版本"), QString(), big);
 
         Folder folder;
         const QString client = folder.path(QStringLiteral("P_vekclient"));
