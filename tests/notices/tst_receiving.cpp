@@ -225,7 +225,7 @@ private Q_SLOTS:
                     return line.mid(6).trimmed().split(' ').first().toLong();
             return 0L;
         };
-        const long before = rss();
+        [[maybe_unused]] const long before = rss();
         QUdpSocket s;
         QRandomGenerator gen(2136);
         const int n = 20000;
@@ -243,7 +243,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return Client::popups().size() == 1; }, 30000));
         QCOMPARE(Client::popups().first()->windowTitle(), QStringLiteral("after the flood"));
         QCOMPARE(c.m->soundRequests, 1);
+#if !defined(__SANITIZE_ADDRESS__) // the address sanitizer holds freed memory back: resident size says nothing
         QVERIFY2(rss() - before < 20 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(rss() - before)));
+#endif
     }
 
     // Memory does not grow with every notice: closed pop-ups are gone.
