@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the datagram reader, the registry-file reader and the SQLite statement rewrite with libFuzzer
-# for a bounded time each (default 60 s), starting from and adding to the corpus under tests/fuzz/corpus.
+# for a bounded time each (default 60 s), starting from and adding to the corpus under tests/fuzz/corpus,
+# which is then minimised.
 #   scripts/fuzz.sh [seconds per target]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,5 +19,9 @@ for t in datagram registry sqlrewrite; do
   build-fuzz/fuzz/fuzz_$t -max_total_time="$seconds" -max_len=12000 -print_final_stats=1 "tests/fuzz/corpus/$t" \
     2>&1 | grep -E 'stat::number_of_executed_units|stat::peak_rss|ERROR|SUMMARY|crash-' || true
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  # The corpus keeps only the inputs that add coverage.
+  minimal=$(mktemp -d)
+  build-fuzz/fuzz/fuzz_$t -merge=1 -max_len=12000 "$minimal" "tests/fuzz/corpus/$t" >/dev/null 2>&1 &&
+    rm -rf "tests/fuzz/corpus/$t" && mv "$minimal" "tests/fuzz/corpus/$t" || rm -rf "$minimal"
 done
 exit $status
