@@ -9,8 +9,12 @@ began=$(date +%s)
 echo "machine: $(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
 
 # The offscreen platform warns on every pop-up about what it cannot do with windows; those lines go.
+# So do the tray's complaint that there is no tray, and the note about a missing runtime folder.
+runtime=$(mktemp -d)
+trap 'rm -rf "$runtime"' EXIT
 offscreen() {
-  QT_QPA_PLATFORM=offscreen "$@" 2> >(grep -v -e 'This plugin does not support' >&2)
+  QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$runtime QT_LOGGING_RULES='qt.qpa.*=false;qt.core.qobject.connect=false' \
+    "$@" 2> >(grep -v -e 'This plugin does not support' >&2)
 }
 
 echo "== start-up (Xvfb)"
