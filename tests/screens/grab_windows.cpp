@@ -41,7 +41,8 @@ int main(int argc, char** argv)
 {
     VekApplication app(argc, argv);
     installFontSubstitutions();
-    const QString out = app.arguments().value(1, QStringLiteral("screens"));
+    // Absolute now: the test world below changes the working folder.
+    const QString out = QDir(app.arguments().value(1, QStringLiteral("screens"))).absolutePath();
     QDir().mkpath(out);
 
     TestWorld world(true);
