@@ -12,10 +12,9 @@
 #include "shell/forms.h"
 #include "shell/vekapplication.h"
 #include "shell/version.h"
+#include "shell/fonts.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
@@ -36,18 +35,12 @@ QPixmap plainBackground()
     pm.fill(kStrip);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    QFont title(QStringLiteral("宋体"));
-    title.setPixelSize(20);
-    title.setBold(true);
-    p.setFont(title);
+    p.setFont(songti(20, true));
     p.setPen(QColor(16, 48, 120));
     p.drawText(QRect(80, 18, 220, 36), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("用户登录"));
     p.setPen(QPen(Qt::white, 1));
     p.drawLine(10, 62, 380, 62);
-    QFont label(QStringLiteral("宋体"));
-    label.setPixelSize(13);
-    label.setBold(true);
-    p.setFont(label);
+    p.setFont(songti(13, true));
     p.setPen(QColor(16, 48, 120));
     p.drawText(QRect(120, 85, 80, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("用户名"));
     p.drawText(QRect(120, 133, 29, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("密"));
@@ -94,12 +87,8 @@ void Tdl::setUpLook()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(391, 237);
-    // Centred on the screen.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
+    centreOnScreen(this);
+    setFont(songti(12));
 
     QPixmap picture(QStringLiteral(":/vekora/login.jpg"));
     Image1->setPixmap(picture.isNull() ? plainBackground() : picture);

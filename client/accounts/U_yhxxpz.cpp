@@ -7,12 +7,12 @@
 #include "shell/forms.h"
 #include "shell/vekapplication.h"
 #include "ui_U_yhxxpz.h"
+#include "shell/fonts.h"
 
 #include <QCloseEvent>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QTableWidget>
 
 namespace vek {
@@ -58,12 +58,9 @@ Tyhxxpz::Tyhxxpz(QWidget* parent)
     btn_bc = ui->btn_bc;
     Button1 = ui->Button1;
 
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
+    setFont(songti(12));
     setFixedSize(size());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen(this);
 
     ADOTable1.setTableName(QStringLiteral("tbl_jxry"));
     ADOTable1.addComputedColumn(QStringLiteral("xh"), [this](int row) { return ADOTable1xhGetText(row); });

@@ -8,6 +8,7 @@
 #include "shell/forms.h"
 #include "shell/vekapplication.h"
 #include "ui_U_zc.h"
+#include "shell/fonts.h"
 
 #include <QKeyEvent>
 #include <QLocale>
@@ -18,13 +19,6 @@ namespace {
 const QString kCaption = QStringLiteral("提示");
 constexpr int kWarning = platform::MbOk | platform::MbIconWarning;
 
-QFont songti(int pixels, bool bold = false)
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 } // namespace
 
 Tggkl::Tggkl(QWidget* parent)

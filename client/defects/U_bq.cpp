@@ -7,6 +7,7 @@
 #include "shell/U_datamodule.h"
 #include "shell/forms.h"
 #include "shell/vekapplication.h"
+#include "shell/fonts.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -48,6 +49,9 @@ void TBQ_base::bind(QLineEdit* gh, QLineEdit* xm, QLineEdit* bm, QLineEdit* dh, 
     mm_ms = ms;
     btn_save = save;
     m_afterAddress = afterAddress;
+    // The pages share their look: 宋体 12 px on a fixed 652 × 439.
+    setFont(songti(12));
+    setFixedSize(652, 439);
     markInformation(edt_xm);
     markInformation(edt_bm);
     for (QWidget* w : {static_cast<QWidget*>(edt_gh), static_cast<QWidget*>(edt_dh), static_cast<QWidget*>(edt_dz)})

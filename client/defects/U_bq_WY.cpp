@@ -7,10 +7,6 @@ namespace vek {
 TBQ_WY::TBQ_WY(QWidget* parent) : TBQ_base(parent), ui(std::make_unique<Ui::TBQ_WY>())
 {
     ui->setupUi(this);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
-    setFixedSize(652, 439);
     bind(ui->edt_gh, ui->edt_xm, ui->edt_bm, ui->edt_dh, ui->edt_dz, ui->mm_ms, ui->btn_save, ui->mm_ms);
 }
 

@@ -9,20 +9,9 @@
 
 namespace vek {
 
-namespace {
-QFont songti12()
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    return f;
-}
-} // namespace
-
 TBQ_MIS::TBQ_MIS(QWidget* parent) : TBQ_base(parent), ui(std::make_unique<Ui::TBQ_MIS>())
 {
     ui->setupUi(this);
-    setFont(songti12());
-    setFixedSize(652, 439);
     cbb_ppxh = ui->cbb_ppxh;
     rdg_xt = ui->rdg_xt;
     rdg_xtButtons = ui->grp_xt;

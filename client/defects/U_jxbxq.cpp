@@ -8,6 +8,7 @@
 #include "shell/forms.h"
 #include "shell/vekapplication.h"
 #include "ui_U_jxbxq.h"
+#include "shell/fonts.h"
 
 #include <QDateTime>
 #include <QKeyEvent>
@@ -31,9 +32,7 @@ Tjxbxq::Tjxbxq(QWidget* parent)
       qry_tmp(&forms::DataModule1->ADOConnection1), ui(std::make_unique<Ui::Tjxbxq>())
 {
     ui->setupUi(this);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
+    setFont(songti(12));
     setFixedSize(598, 434);
     // A fixed single-border window with system menu and minimise button when shown on its own.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -2,6 +2,7 @@
 
 #include "shell/U_main.h"
 #include "shell/forms.h"
+#include "shell/fonts.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -54,14 +55,6 @@ protected:
         p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 };
-
-QFont songti(int px, bool bold)
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
 
 } // namespace
 

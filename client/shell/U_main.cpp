@@ -22,10 +22,9 @@
 #include "platform/messagebox.h"
 #include "platform/showrequest.h"
 #include "vekapplication.h"
+#include "fonts.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QDate>
 #include <QDialog>
 #include <QHostAddress>
@@ -52,9 +51,7 @@ Tmain::Tmain(QWidget* parent)
     TabBQ_TX = ui->TabBQ_TX;
     Tabjxbxq = ui->Tabjxbxq;
 
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
+    setFont(songti(12));
     QFont tf(QStringLiteral("隶书"));
     tf.setPixelSize(35);
     tf.setBold(true);
@@ -76,9 +73,7 @@ Tmain::Tmain(QWidget* parent)
     statusBar()->addWidget(StatusBarPanel1, 1);
 
     setUpNavigation();
-    // Centred on the desktop.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    centreOnScreen(this);
     setPageFactory(&fstz, [] { return new Tfstz; });
     setPageFactory(&ggkl, [] { return new Tggkl; });
     setPageFactory(&yhxxpz, [this] { return new Tyhxxpz(this); });

@@ -5,6 +5,7 @@
 #include "ui_U_sjts.h"
 #include "vekapplication.h"
 #include "version.h"
+#include "fonts.h"
 
 #include <QGuiApplication>
 #include <QCloseEvent>
@@ -19,17 +20,9 @@ Tsjts::Tsjts(QWidget* parent)
     , ui(new Ui::Tsjts)
 {
     ui->setupUi(this);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
-    QFont heading = f;
-    heading.setPixelSize(13);
-    heading.setBold(true);
-    ui->Label2->setFont(heading);
-    QFont big = f;
-    big.setPixelSize(16);
-    big.setBold(true);
-    ui->Label1->setFont(big);
+    setFont(songti(12));
+    ui->Label2->setFont(songti(13, true));
+    ui->Label1->setFont(songti(16, true));
     QPalette red = ui->Label1->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 128));
     ui->Label1->setPalette(red);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QScreen>
+#include <QWidget>
 
 namespace vek {
 
@@ -28,9 +30,21 @@ void installFontSubstitutions()
     if (!sans.isEmpty())
         QFont::insertSubstitutions(QStringLiteral("隶书"), sans);
 
+    QApplication::setFont(songti(12));
+}
+
+QFont songti(int pixels, bool bold)
+{
     QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    QApplication::setFont(f);
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+void centreOnScreen(QWidget* window)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - QPoint(window->width() / 2, window->height() / 2));
 }
 
 } // namespace vek
