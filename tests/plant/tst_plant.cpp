@@ -520,19 +520,8 @@ private Q_SLOTS:
         QCOMPARE(readAll(client), newClient);
 
         // The new client's login dialog: the focused window once the updater has gone.
-        QString login;
-        QVERIFY2(QTest::qWaitFor([&] {
-                     QString windows;
-                     if (!xdotool(c.screen->display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral(".")}, &windows))
-                         return false;
-                     QString pid;
-                     if (!xdotool(c.screen->display, {QStringLiteral("getwindowpid"), windows}, &pid))
-                         return false;
-                     if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid.trimmed())).canonicalFilePath() != QFileInfo(client).canonicalFilePath())
-                         return false;
-                     login = windows;
-                     return true;
-                 }, 60000),
+        const QString login = c.screen->waitForWindowOf(client, 60000);
+        QVERIFY2(!login.isEmpty(),
                  qPrintable(QStringLiteral("the new client did not come up: ") + QString::fromUtf8(readAll(c.boxLog()))));
         QTest::qWait(500);
         QVERIFY(xdotool(c.screen->display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), login}));

@@ -1,11 +1,14 @@
 #include "xserver.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTest>
 
-bool xdotool(const QString& display, const QStringList& args, QString* out)
+namespace {
+// Runs xdotool; every line of its output goes to `lines`.
+bool xdotoolLines(const QString& display, const QStringList& args, QStringList* lines)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -14,9 +17,19 @@ bool xdotool(const QString& display, const QStringList& args, QString* out)
     p.start(QStringLiteral("xdotool"), args);
     if (!p.waitForFinished(20000))
         return false;
-    if (out)
-        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed().section(QLatin1Char('\n'), 0, 0);
+    if (lines)
+        *lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+} // namespace
+
+bool xdotool(const QString& display, const QStringList& args, QString* out)
+{
+    QStringList lines;
+    const bool ok = xdotoolLines(display, args, &lines);
+    if (out)
+        *out = lines.value(0).trimmed();
+    return ok;
 }
 
 Xvfb::Xvfb(const QString& geometry, int firstDisplay)
@@ -64,6 +77,28 @@ QString Xvfb::waitForWindow(const QString& name, int ms) const
         }, ms))
         id.clear();
     return id;
+}
+
+QString Xvfb::waitForWindowOf(const QString& program, int ms) const
+{
+    const QString wanted = QFileInfo(program).canonicalFilePath();
+    QString found;
+    (void)QTest::qWaitFor([&] {
+        QStringList windows;
+        if (!xdotoolLines(display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral(".")},
+                          &windows))
+            return false;
+        for (const QString& window : windows) {
+            QString pid;
+            if (xdotool(display, {QStringLiteral("getwindowpid"), window.trimmed()}, &pid) &&
+                QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == wanted) {
+                found = window.trimmed();
+                return true;
+            }
+        }
+        return false;
+    }, ms);
+    return found;
 }
 
 bool Xvfb::grab(const QString& pngFile) const

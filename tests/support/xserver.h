@@ -16,6 +16,8 @@ struct Xvfb {
     ~Xvfb();
     // The first visible window whose title matches the regular expression `name`, or "".
     QString waitForWindow(const QString& name, int ms = 20000) const;
+    // The first visible window of a process running the program file `program`, or "".
+    QString waitForWindowOf(const QString& program, int ms = 20000) const;
     // Writes the whole screen to a PNG file.
     bool grab(const QString& pngFile) const;
 };

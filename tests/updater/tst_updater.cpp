@@ -507,19 +507,7 @@ private Q_SLOTS:
 
         // The new client comes up with its login dialog: no newer version any more.
         // Several windows may be visible at once: any of them belonging to the new program will do.
-        QVERIFY2(QTest::qWaitFor([&] {
-                     QString windows;
-                     if (!xdotool(x.display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral(".")}, &windows))
-                         return false;
-                     for (const QString& window : windows.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-                         QString pid;
-                         if (xdotool(x.display, {QStringLiteral("getwindowpid"), window.trimmed()}, &pid) &&
-                             QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid.trimmed())).canonicalFilePath() ==
-                                 QFileInfo(client).canonicalFilePath())
-                             return true;
-                     }
-                     return false;
-                 }, 60000),
+        QVERIFY2(!x.waitForWindowOf(client, 60000).isEmpty(),
                  qPrintable(QStringLiteral("the new client did not start: ") + QString::fromUtf8(readAll(log))));
         QTest::qWait(1000);
         QVERIFY(!readAll(log).contains("软件升级\t")); // no further updater run, no error
