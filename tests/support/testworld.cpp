@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "db/sqlitecompat.h"
+#include "db/vekerror.h"
 #include "platform/messagebox.h"
 #include "plantdb.h"
 
@@ -112,6 +113,16 @@ void TestWorld::storeSoftware(const QString& yhts, const QString& diff, const QB
         if (!q.exec())
             qFatal("cannot store the program: %s", qPrintable(q.lastError().text()));
     });
+}
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const vek::VekError& e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
 }
 
 QByteArray newerClient()

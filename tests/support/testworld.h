@@ -62,6 +62,9 @@ public:
 // The client of this build with its version stamp raised from 2.1.2.7 to 2.1.2.8: a newer version.
 QByteArray newerClient();
 
+// The text of the VekError that `action` throws, or "(no error)" when it throws none.
+QString errorOf(const std::function<void()>& action);
+
 class QUdpSocket;
 // A UDP port that is free now, for a program started later to bind: below the system's ephemeral range,
 // so that sockets bound to port 0 meanwhile by other tests cannot take it.
