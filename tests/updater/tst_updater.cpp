@@ -83,6 +83,13 @@ struct Folder {
             writeFile(path(QStringLiteral("P_vekclient")), kOldClient);
     }
     QString path(const QString& name = {}) const { return name.isEmpty() ? dir.path() : dir.filePath(name); }
+    // The programs of this build in place of the stand-in client: P_vekclient and p_vekupd.
+    bool installBuiltPrograms() const
+    {
+        QFile::remove(path(QStringLiteral("P_vekclient")));
+        return QFile::copy(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), path(QStringLiteral("P_vekclient"))) &&
+               QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), path(QStringLiteral("p_vekupd")));
+    }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden); }
 };
 
@@ -432,9 +439,7 @@ private Q_SLOTS:
 
         Folder folder;
         const QString client = folder.path(QStringLiteral("P_vekclient"));
-        QFile::remove(client);
-        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), client));
-        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
+        QVERIFY(folder.installBuiltPrograms());
         QCOMPARE(vek::platform::getfilever(client), QStringLiteral("2.1.2.7"));
 
         const QString log = w.dir() + QStringLiteral("/boxes.log");
@@ -528,9 +533,7 @@ private Q_SLOTS:
 
         Folder folder;
         const QString client = folder.path(QStringLiteral("P_vekclient"));
-        QFile::remove(client);
-        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), client));
-        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
+        QVERIFY(folder.installBuiltPrograms());
         const QByteArray oldClient = readAll(client);
         const QString oldVersion = vek::platform::getfilever(client);
         QVERIFY(!oldVersion.isEmpty());
