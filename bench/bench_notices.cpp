@@ -29,17 +29,6 @@ using namespace vek;
 
 namespace {
 
-long rssKiB(const char* field = "VmRSS:")
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(strlen(field))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 QString addressBook(int persons, const QString& zxip)
 {
     QString sql = QStringLiteral("begin;insert into tbl_dzb(code,name,vekyhm,zxip) values('20','厂部',null,'');");
@@ -138,16 +127,16 @@ int main(int argc, char** argv)
             };
             for (int i = 0; i < 100; ++i)
                 popUpAndClose();
-            const long before = rssKiB();
+            const long before = residentKiB();
             QElapsedTimer t;
             t.start();
             long middle = before;
             for (int i = 0; i < popups; ++i) {
                 popUpAndClose();
                 if (i + 1 == popups / 2)
-                    middle = rssKiB();
+                    middle = residentKiB();
             }
-            const long after = rssKiB();
+            const long after = residentKiB();
             const double growth = (after - before) / 1024.0;
             out << "memory over " << popups << " pop-ups shown and closed (after 100 for warm-up): " << before / 1024
                 << " MiB before, " << middle / 1024 << " MiB half-way, " << after / 1024 << " MiB after, growth "

@@ -125,6 +125,17 @@ QString errorOf(const std::function<void()>& action)
     return QStringLiteral("(no error)");
 }
 
+long residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
 QByteArray newerClient()
 {
     QFile f(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));

@@ -59,6 +59,9 @@ public:
     QStringList texts(const QString& connection = {}) const;
 };
 
+// The resident memory of this process in KiB (VmRSS of /proc/self/status), 0 when unknown.
+long residentKiB();
+
 // The client of this build with its version stamp raised from 2.1.2.7 to 2.1.2.8: a newer version.
 QByteArray newerClient();
 
