@@ -1,0 +1,9 @@
+#include "platform/sessionend.h"
+
+namespace vek::platform {
+
+void watchSessionEnd(std::function<void()>)
+{
+}
+
+} // namespace vek::platform
