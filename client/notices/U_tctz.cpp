@@ -3,6 +3,7 @@
 #include "shell/U_main.h"
 #include "shell/forms.h"
 #include "shell/fonts.h"
+#include "platform/windowtitle.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -77,6 +78,7 @@ Ttctz::Ttctz(QWidget* parent) : QWidget(parent)
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(41);
     Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setTextFormat(Qt::PlainText); // the heading comes from the network: shown as sent
     Panel1->setFont(songti(15, true));
     QPalette hp = Panel1->palette();
     hp.setColor(QPalette::WindowText, kHeading);
@@ -167,14 +169,21 @@ void Ttctz::show(const QString& caption, const QString& heading, const QString& 
     Image1->setGeometry(Panel2->width() - 55, 0, 55, 23);
     SpeedButton1->setGeometry(Panel2->width() - 57, 1, 57, 22);
     SpeedButton1->raise();
-    setWindowTitle(caption);
+    platform::setExactWindowTitle(this, caption);
     Panel1->setText(heading);
     Memo1->setPlainText(body);
 }
 
+void Ttctz::dismiss()
+{
+    m_dismissed = true;
+    close();
+}
+
 void Ttctz::closeEvent(QCloseEvent* event)
 {
-    FormClose();
+    if (!m_dismissed)
+        FormClose();
     event->accept();
 }
 

@@ -29,6 +29,9 @@ public:
     // Where the window goes: touching the right edge of the primary screen, on the taskbar's top edge.
     static QPoint placement(const QRect& screen, int taskbarHeight, const QSize& outer);
     static int taskbarHeight();
+    // Closes and frees the window without the effects of the user's closing it (the main window
+    // stays as it is, the tray goes on flashing): an old pop-up making room for a newer one.
+    void dismiss();
 
     static constexpr int OuterWidth = 266;
     static constexpr int OuterHeight = 170;
@@ -39,6 +42,7 @@ protected:
 
 private:
     void FormClose();
+    bool m_dismissed = false;
 };
 
 } // namespace vek

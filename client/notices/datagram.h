@@ -30,6 +30,12 @@ struct ShowNotice {
 
 // The receiver's reading of a datagram's text: nothing unless the verb is exactly "show".
 std::optional<ShowNotice> parseShow(const QString& text);
+// The same test on the bytes: in GBK the five ASCII bytes "show|" at the start are the verb "show"
+// and its separator, and nothing else decodes to them.
+inline bool isShowDatagram(const QByteArray& bytes)
+{
+    return bytes.startsWith("show|");
+}
 
 QByteArray showDatagram(const QString& caption, const QString& heading, const QString& body);
 QByteArray updateDatagram(const QString& login);

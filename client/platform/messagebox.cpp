@@ -64,6 +64,7 @@ int messageBox(const QString& text, const QString& caption, int flags)
     QMessageBox box(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                                         : QApplication::activeWindow());
     box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText); // texts carry driver messages and values from rows
     box.setText(text);
     switch (flags & 0xF0) {
     case MbIconError: box.setIcon(QMessageBox::Critical); break;

@@ -65,9 +65,11 @@ Tmain::Tmain(QWidget* parent)
     StatusBarPanel0 = new QLabel(this);
     StatusBarPanel0->setObjectName(QStringLiteral("StatusBar1Panel0"));
     StatusBarPanel0->setFixedWidth(120);
+    StatusBarPanel0->setTextFormat(Qt::PlainText); // the user's name as the directory holds it
     StatusBarPanel1 = new QLabel(this);
     StatusBarPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
     StatusBarPanel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    StatusBarPanel1->setTextFormat(Qt::PlainText);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(StatusBarPanel0);
     statusBar()->addWidget(StatusBarPanel1, 1);
@@ -95,7 +97,7 @@ Tmain::Tmain(QWidget* parent)
     IdUDPServer = new notices::NoticeReceiver(this);
     if (!IdUDPServer->listen(forms::DataModule1->settings().port))
         throw VekError(IdUDPServer->errorString());
-    connect(IdUDPServer, &notices::NoticeReceiver::datagramReceived, this, &Tmain::IdUDPServerUDPRead);
+    connect(IdUDPServer, &notices::NoticeReceiver::datagramsWaiting, this, &Tmain::processWaitingNotices);
 
     Timer_tp = new QTimer(this);
     Timer_tp->setInterval(800);
@@ -124,9 +126,19 @@ Tmain::Tmain(QWidget* parent)
 Tmain::~Tmain()
 {
     Ttzll::openElimination = nullptr;
-    m_hotKey->unregister();
-    if (TrayIcon1)
-        TrayIcon1->hide();
+    leaveWorkstation(false);
+}
+
+void Tmain::leaveWorkstation(bool quietly)
+{
+    if (m_left)
+        return;
+    m_left = true;
+    if (!quietly) {
+        m_hotKey->unregister();
+        if (TrayIcon1)
+            TrayIcon1->hide();
+    }
     // The upgrade hand-over ends the client at once: its connections are closed and the online address
     // stays set until the new client's login.
     if (VekApplication* app = VekApplication::instance(); app && app->upgrading())
@@ -139,7 +151,8 @@ Tmain::~Tmain()
         Query1.add(QStringLiteral(" where vekyhm=") + db::sqlLiteral(forms::DataModule1->cur_user.cur_yhm));
         Query1.execute();
     } catch (const VekError& e) {
-        showDefaultError(e.message());
+        if (!quietly)
+            showDefaultError(e.message());
     }
 }
 

@@ -115,6 +115,19 @@ public:
     void Timer_tpTimer();
     // One received datagram: a show datagram pops up a notice, anything else is ignored.
     void IdUDPServerUDPRead(const QByteArray& datagram);
+    // Pops up the datagrams the receiver holds, oldest first, in slices of about 20 ms with the event
+    // loop running in between, so that a flood never keeps the user's clicks and keys waiting.
+    void processWaitingNotices();
+    // At most this many pop-ups are open at once; beyond it the oldest is closed and freed as a new
+    // notice arrives, so the newest is always on top and a flood cannot exhaust the workstation.
+    static constexpr int kPopupBound = 50;
+    // The pop-ups open now, oldest first.
+    QList<Ttctz*> openPopups() const;
+
+    // What the end of the program does at this workstation, once: releases the hot key, removes the
+    // tray icon and clears the user's online address. `quietly` when the window system is gone and
+    // nothing may be shown: only the address is cleared, and a failure is not reported.
+    void leaveWorkstation(bool quietly);
 
     // True while a modal window of the client is open over the main window.
     static bool isDisabledByModal();
@@ -140,6 +153,8 @@ private:
     Ttctz* takePopup();
     void prepareSparePopup();
     QPointer<Ttctz> m_sparePopup;
+    QList<QPointer<Ttctz>> m_openPopups;
+    bool m_left = false;
     // Embeds a page on first use and switches to it; returns the page.
     QWidget* embed(QPointer<QWidget>& page, QWidget* tab, const QString& caption, const PageFactory& factory);
     void embedTzll(const QString& caption);

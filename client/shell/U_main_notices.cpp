@@ -4,10 +4,12 @@
 
 #include "notices/U_tctz.h"
 #include "notices/datagram.h"
+#include "notices/receiver.h"
 #include "vekapplication.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QTimer>
@@ -26,8 +28,36 @@ void Tmain::IdUDPServerUDPRead(const QByteArray& datagram)
         playNoticeSound();
         Ttctz* popup = takePopup();
         popup->show(notice->caption, notice->heading, notice->body);
+        m_openPopups.removeIf([](const QPointer<Ttctz>& p) { return p.isNull() || !p->isVisible(); });
+        m_openPopups.append(popup);
+        while (m_openPopups.size() > kPopupBound)
+            m_openPopups.takeFirst()->dismiss();
         QTimer::singleShot(0, this, &Tmain::prepareSparePopup);
     } catch (...) {
+    }
+}
+
+QList<Ttctz*> Tmain::openPopups() const
+{
+    QList<Ttctz*> out;
+    for (const QPointer<Ttctz>& p : m_openPopups)
+        if (p && p->isVisible())
+            out << p.data();
+    return out;
+}
+
+void Tmain::processWaitingNotices()
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (const std::optional<QByteArray> datagram = IdUDPServer->takeNext()) {
+        IdUDPServerUDPRead(*datagram);
+        if (slice.elapsed() >= 20 && IdUDPServer->waiting() > 0) {
+            // More is waiting: the event loop gets its turn first, for as long again as half the
+            // slice took, so a flood takes at most two thirds of the user-interface thread.
+            QTimer::singleShot(int(slice.elapsed() / 2), this, &Tmain::processWaitingNotices);
+            return;
+        }
     }
 }
 

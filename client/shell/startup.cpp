@@ -7,13 +7,27 @@
 #include "fonts.h"
 #include "forms.h"
 #include "platform/messagebox.h"
+#include "platform/sessionend.h"
 #include "platform/singleinstance.h"
 #include "settings.h"
 #include "vekapplication.h"
 
+#include <cstdlib>
 #include <memory>
 
 namespace vek {
+
+namespace {
+
+// Qt ends the process with exit() when the connection to the display breaks; the user must not go
+// on looking online to the senders. Nothing may be shown any more, only the address is cleared.
+void leaveQuietlyAtExit()
+{
+    if (forms::main && forms::DataModule1)
+        forms::main->leaveWorkstation(true);
+}
+
+} // namespace
 
 int runClient(int argc, char** argv)
 {
@@ -48,6 +62,15 @@ int runClient(int argc, char** argv)
         return 1;
     }
     forms::main = mainWindow.get();
+
+    // A log-out or shutdown ends the client as "退出" does; so does the loss of the display.
+    platform::watchSessionEnd([&app] {
+        if (forms::main)
+            forms::main->leaveWorkstation(false);
+        app.requestEnd(0);
+    });
+    static const bool atExitRegistered = std::atexit(leaveQuietlyAtExit) == 0;
+    Q_UNUSED(atExitRegistered);
 
     auto* dl = new Tdl;
     app.own(dl);
