@@ -12,6 +12,8 @@
 #include "settings.h"
 #include "vekapplication.h"
 
+#include <QSqlQuery>
+
 #include <cstdlib>
 #include <memory>
 
@@ -69,6 +71,11 @@ int runClient(int argc, char** argv)
             forms::main->leaveWorkstation(false);
         app.requestEnd(0);
     });
+    // Handlers registered with atexit run before the destructors of the statics constructed earlier:
+    // the query machinery's own statics are made now, so that they are still there for it.
+    {
+        QSqlQuery warmUp;
+    }
     static const bool atExitRegistered = std::atexit(leaveQuietlyAtExit) == 0;
     Q_UNUSED(atExitRegistered);
 
