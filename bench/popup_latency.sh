@@ -43,32 +43,9 @@ while [ "$minimal_port" = "$client_port" ]; do minimal_port=$(free_udp_port); do
 
 # The client: demo plant, its own runtime, configuration and registry; a working folder without
 # Audio.wav (the notice sound is the system beep).
-demo_plant "$work" "$client_port"
-mkdir -p "$work/cwd"
-(cd "$work/cwd" && VEKORA_CONFIG=$work/vekora.ini XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work/config \
-  VEKORA_REGISTRY=$work/HKLM.reg exec "$bin/P_vekclient" >"$work/client.log" 2>&1) &
-client=$!
+read -r client main < <(start_logged_in_client "$bin/P_vekclient" "$work" "$client_port")
+[ -n "${main:-}" ] || exit 1
 pids+=($client)
-login=""
-for _ in $(seq 400); do
-  login=$(xdotool search --onlyvisible --pid "$client" 2>/dev/null | head -1 || true)
-  [ -n "$login" ] && break
-  sleep 0.05
-done
-[ -n "$login" ] || { echo "the client's login window did not appear" >&2; cat "$work/client.log" >&2; exit 1; }
-# A person logs in: staff number 10201, password 1234 (demo accounts).
-xdotool windowfocus --sync "$login"
-xdotool type --delay 20 10201
-xdotool key Return
-xdotool type --delay 20 1234
-xdotool key Return
-main=""
-for _ in $(seq 400); do
-  main=$(xdotool search --onlyvisible --pid "$client" --name 'Vekora' 2>/dev/null | head -1 || true)
-  [ -n "$main" ] && break
-  sleep 0.05
-done
-[ -n "$main" ] || { echo "the client's main window did not appear after the login" >&2; exit 1; }
 wait_bound "$client_port"
 
 "$benchbin/bench_minimal_popup" "$minimal_port" >"$work/minimal.log" 2>&1 &

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Fuzzes the datagram reader, the registry-file reader and the SQLite statement rewrite with libFuzzer
-# for a bounded time each (default 60 s), starting from and adding to the corpus under tests/fuzz/corpus,
-# which is then minimised.
+# Fuzzes the datagram reader, the datagram's way into a pop-up, the registry-file reader and the SQLite
+# statement rewrite with libFuzzer for a bounded time each (default 60 s), starting from and adding to the
+# corpus under tests/fuzz/corpus, which is then minimised.
 #   scripts/fuzz.sh [seconds per target]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,17 +11,17 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
   apt-get install -y -qq clang libclang-rt-dev >/dev/null 2>&1 || apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
 fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVEK_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_datagram fuzz_registry fuzz_sqlrewrite
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_datagram fuzz_registry fuzz_sqlrewrite fuzz_popup
 status=0
-for t in datagram registry sqlrewrite; do
+for t in datagram registry sqlrewrite popup; do
   mkdir -p "tests/fuzz/corpus/$t"
   echo "== fuzz_$t for ${seconds}s"
-  build-fuzz/fuzz/fuzz_$t -max_total_time="$seconds" -max_len=12000 -print_final_stats=1 "tests/fuzz/corpus/$t" \
+  QT_QPA_PLATFORM=offscreen build-fuzz/fuzz/fuzz_$t -max_total_time="$seconds" -max_len=12000 -print_final_stats=1 "tests/fuzz/corpus/$t" \
     2>&1 | grep -E 'stat::number_of_executed_units|stat::peak_rss|ERROR|SUMMARY|crash-' || true
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   # The corpus keeps only the inputs that add coverage.
   minimal=$(mktemp -d)
-  build-fuzz/fuzz/fuzz_$t -merge=1 -max_len=12000 "$minimal" "tests/fuzz/corpus/$t" >/dev/null 2>&1 &&
+  QT_QPA_PLATFORM=offscreen build-fuzz/fuzz/fuzz_$t -merge=1 -max_len=12000 "$minimal" "tests/fuzz/corpus/$t" >/dev/null 2>&1 &&
     rm -rf "tests/fuzz/corpus/$t" && mv "$minimal" "tests/fuzz/corpus/$t" || rm -rf "$minimal"
 done
 exit $status

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc qt6-multimedia-dev
   libsqlite3-dev sqlite3 unixodbc unixodbc-dev tdsodbc libsqliteodbc
-  libx11-dev libjpeg-dev fonts-noto-cjk
+  libx11-dev libxcb-damage0-dev libxcb-xtest0-dev libjpeg-dev fonts-noto-cjk
   xvfb xdotool x11-utils imagemagick time socat iproute2 util-linux procps
 )
 

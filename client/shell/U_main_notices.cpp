@@ -26,12 +26,13 @@ void Tmain::IdUDPServerUDPRead(const QByteArray& datagram)
         if (!Timer_tp->isActive())
             Timer_tp->start(); // a second notice does not restart the sequence
         playNoticeSound();
+        // The oldest makes room before the new one shows, so the screen never holds more than the bound.
+        m_openPopups.removeIf([](const QPointer<Ttctz>& p) { return p.isNull() || !p->isVisible(); });
+        while (m_openPopups.size() >= kPopupBound)
+            m_openPopups.takeFirst()->dismiss();
         Ttctz* popup = takePopup();
         popup->show(notice->caption, notice->heading, notice->body);
-        m_openPopups.removeIf([](const QPointer<Ttctz>& p) { return p.isNull() || !p->isVisible(); });
         m_openPopups.append(popup);
-        while (m_openPopups.size() > kPopupBound)
-            m_openPopups.takeFirst()->dismiss();
         QTimer::singleShot(0, this, &Tmain::prepareSparePopup);
     } catch (...) {
     }
