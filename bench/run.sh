@@ -21,6 +21,8 @@ echo "== start-up (Xvfb)"
 bench/startup.sh 10
 echo "== datagram to pop-up on screen, client beside a minimal Qt program (Xvfb)"
 bench/popup_latency.sh 500
+echo "== a flood of 1,000 show datagrams a second for 60 s at the client (Xvfb)"
+bench/flood.sh 60 1000
 echo "== address book of 20,000, burst of 2,000, department of 1,000, listing in a tbl_main of 1,000,000 (offscreen)"
 offscreen "$build/bench/bench_notices" 20000 2000 0 1000 1000000
 echo "== address book of 100,000, department of 5,000 (offscreen)"
