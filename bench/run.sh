@@ -17,7 +17,7 @@ offscreen() {
     "$@" 2> >(grep -v -e 'This plugin does not support' >&2)
 }
 
-echo "== start-up (Xvfb)"
+echo "== start-up to the login window, client beside a bare Qt dialog (Xvfb)"
 bench/startup.sh 10
 echo "== datagram to pop-up on screen, client beside a minimal Qt program (Xvfb)"
 bench/popup_latency.sh 500

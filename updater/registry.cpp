@@ -3,11 +3,24 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vekupd {
 
 namespace {
+
+// A registry file holds a handful of keys; anything far larger is not one.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
 // Reads a quoted string starting at `at` (just after the opening quote); \\ and \" are escapes.
 // Returns false when the closing quote is missing.
@@ -26,6 +39,28 @@ bool quoted(const QString& line, qsizetype& at, QString* out)
     return false;
 }
 
+// regedit exports UTF-16LE with a byte-order mark; an edited copy may be UTF-8, with or without one.
+QString decodeText(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xFF\xFE")) {
+        QStringDecoder d(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+        return d(QByteArrayView(bytes).sliced(2));
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(QByteArrayView(bytes).sliced(3));
+    return QString::fromUtf8(bytes);
+}
+
+// A key path as written in a section, "HKEY_LOCAL_MACHINE\\software\\VEK", without surrounding backslashes.
+QString keyPath(QString k)
+{
+    while (k.startsWith(QLatin1Char('\\')))
+        k.remove(0, 1);
+    while (k.endsWith(QLatin1Char('\\')))
+        k.chop(1);
+    return k;
+}
+
 } // namespace
 
 QString registryFilePath()
@@ -39,52 +74,105 @@ QString registryFilePath()
     return config + QStringLiteral("/vekora/HKLM.reg");
 }
 
+bool readRegularFile(const QString& path, QByteArray* bytes)
+{
+    bytes->clear();
+#ifdef Q_OS_UNIX
+    // Only a regular file is opened, and never blocking: a FIFO or a device at the path would hang the
+    // program or hand it endless bytes.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize)
+        return false;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    QFile f;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxFileSize)
+        return false;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+#endif
+    *bytes = f.read(kMaxFileSize + 1);
+    if (bytes->size() > kMaxFileSize || f.error() != QFileDevice::NoError) {
+        bytes->clear();
+        return false;
+    }
+    return true;
+}
+
 QString readRegistryString(const QByteArray& fileText, const QString& key, const QString& name)
 {
-    QString text = QString::fromUtf8(fileText);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QStringList lines = decodeText(fileText).split(QLatin1Char('\n'));
     if (lines.isEmpty() || lines.first().trimmed() != QLatin1String("Windows Registry Editor Version 5.00"))
         return {};
-    const QString wantedKey = QStringLiteral("HKEY_LOCAL_MACHINE\\") + key;
+    const QString wantedKey = QStringLiteral("HKEY_LOCAL_MACHINE\\") + keyPath(key);
     bool inKey = false;
+    std::optional<QString> found; // the last entry for the value wins, as when the file is imported
     for (qsizetype n = 1; n < lines.size(); ++n) {
-        const QString line = lines[n].trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('@')))
-            continue; // blank, comment, a key's default value
+        QString line = lines[n].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue; // blank, comment
         if (line.startsWith(QLatin1Char('['))) {
             if (!line.endsWith(QLatin1Char(']')))
                 return {}; // corrupt: nothing in the file is trusted
-            inKey = line.mid(1, line.size() - 2).compare(wantedKey, Qt::CaseInsensitive) == 0;
+            QString section = line.mid(1, line.size() - 2);
+            const bool deletes = section.startsWith(QLatin1Char('-'));
+            if (deletes)
+                section.remove(0, 1);
+            section = keyPath(section);
+            const bool named = section.compare(wantedKey, Qt::CaseInsensitive) == 0;
+            if (deletes && (named || wantedKey.startsWith(section + QLatin1Char('\\'), Qt::CaseInsensitive)))
+                found.reset(); // the key, or one above it, is deleted
+            inKey = named && !deletes;
             continue;
         }
-        if (!line.startsWith(QLatin1Char('"')))
-            return {};
         qsizetype at = 1;
         QString valueName;
-        if (!quoted(line, at, &valueName) || at >= line.size() || line[at] != QLatin1Char('='))
+        if (line.startsWith(QLatin1Char('@')))
+            valueName.clear(); // a key's default value
+        else if (!line.startsWith(QLatin1Char('"')) || !quoted(line, at, &valueName))
+            return {};
+        if (at >= line.size() || line[at] != QLatin1Char('='))
             return {};
         ++at;
-        if (!inKey || valueName.compare(name, Qt::CaseInsensitive) != 0)
+        // A binary value that regedit wraps goes on over lines ending in a backslash.
+        if (line.mid(at).trimmed().startsWith(QLatin1String("hex"), Qt::CaseInsensitive))
+            while (line.endsWith(QLatin1Char('\\')) && n + 1 < lines.size())
+                line = line.chopped(1) + lines[++n].trimmed();
+        if (!inKey || valueName.isEmpty() || valueName.compare(name, Qt::CaseInsensitive) != 0)
             continue;
-        if (at >= line.size() || line[at] != QLatin1Char('"'))
-            return {}; // not a string value
-        ++at;
+        const QString data = line.mid(at).trimmed();
+        if (data == QLatin1String("-")) {
+            found.reset(); // the value is deleted
+            continue;
+        }
+        if (!data.startsWith(QLatin1Char('"'))) {
+            found = QString(); // not a string value
+            continue;
+        }
+        qsizetype v = 1;
         QString value;
-        if (!quoted(line, at, &value))
+        if (!quoted(data, v, &value))
             return {};
-        return value;
+        found = value;
     }
-    return {};
+    return found.value_or(QString());
 }
 
 QString readRegistryString(const QString& key, const QString& name)
 {
-    QFile f(registryFilePath());
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!readRegularFile(registryFilePath(), &bytes))
         return {};
-    return readRegistryString(f.readAll(), key, name);
+    return readRegistryString(bytes, key, name);
 }
 
 QString odbcTemplate()
@@ -93,11 +181,13 @@ QString odbcTemplate()
     QString path = qEnvironmentVariable("VEKORA_CONFIG");
     if (path.isEmpty())
         path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vekora.ini"));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!readRegularFile(path, &bytes))
         return result;
+    if (bytes.startsWith("\xEF\xBB\xBF")) // saved by an editor that marks UTF-8
+        bytes.remove(0, 3);
     QString section;
-    for (const QString& raw : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+    for (const QString& raw : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
             continue;

@@ -107,6 +107,9 @@ void Tdl::setUpLook()
     cbPal.setColor(QPalette::Window, kStrip);
     cbPal.setColor(QPalette::WindowText, QColor(13, 73, 133));
     cb_cookie->setPalette(cbPal);
+    // The style fills a check box with its own window colour whatever the palette says; a style sheet
+    // is what keeps the strips' blue behind the box and its caption.
+    cb_cookie->setStyleSheet(QStringLiteral("QCheckBox { background-color: rgb(166, 196, 232); color: rgb(13, 73, 133); }"));
     cb_cookie->setChecked(false);
 
     // Every character of the password shows as "#".

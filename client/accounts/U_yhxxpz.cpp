@@ -227,7 +227,7 @@ void Tyhxxpz::gridCellChanged(int row, int column)
             ADOTable1.setRecNo(row + 1);
         ADOTable1.setFieldValue(field, DBGrid1->item(row, column)->text().left(32));
     } catch (const VekError& e) {
-        showDefaultError(e.message());
+        reportStoreError(e);
         fillGrid();
     }
 }
@@ -240,7 +240,7 @@ void Tyhxxpz::gridCurrentChanged(int row)
         m_gridAppended = false;
         ADOTable1.setRecNo(row + 1);
     } catch (const VekError& e) {
-        showDefaultError(e.message());
+        reportStoreError(e);
         fillGrid(); // back to the row that could not be stored
     }
 }
@@ -350,7 +350,7 @@ void Tyhxxpz::btn_scClick()
     try {
         ADOTable1.deleteCurrent();
     } catch (const VekError& e) {
-        showDefaultError(e.message());
+        reportStoreError(e);
     }
 }
 
@@ -414,8 +414,29 @@ void Tyhxxpz::btn_bcClick()
         try {
             ADOTable1.post();
         } catch (const VekError& e) {
-            showDefaultError(e.message());
+            reportStoreError(e);
         }
+    }
+}
+
+void Tyhxxpz::reportStoreError(const VekError& e)
+{
+    if (e.message() != db::Table::kRowGone) {
+        showDefaultError(e.message());
+        return;
+    }
+    // Another administrator deleted or changed the row meanwhile: nothing was stored or deleted. The
+    // user is told, and the grid shows the table as it now is.
+    platform::tip(e.message() + QStringLiteral("列表已重新读取。"));
+    const int recNo = ADOTable1.recNo();
+    try {
+        ADOTable1.cancel();
+        ADOTable1.close();
+        ADOTable1.open();
+        if (ADOTable1.recordCount() > 0)
+            ADOTable1.setRecNo(qBound(1, recNo, ADOTable1.recordCount()));
+    } catch (const VekError& again) {
+        showDefaultError(again.message());
     }
 }
 

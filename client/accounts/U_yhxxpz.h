@@ -2,6 +2,7 @@
 
 #include "db/query.h"
 #include "db/table.h"
+#include "db/vekerror.h"
 
 #include <QDialog>
 
@@ -73,6 +74,9 @@ private:
     void boxEdited(const QString& field, const QString& text);
     void gridCellChanged(int row, int column);
     void gridCurrentChanged(int row);
+    // A store or delete that failed: the database's text, or, for a row someone else deleted or changed,
+    // a word to the user and the table read again.
+    void reportStoreError(const VekError& e);
     bool gridKeyPress(QKeyEvent* key);
 
     std::unique_ptr<Ui::Tyhxxpz> ui;

@@ -44,6 +44,11 @@ Tggkl::Tggkl(QWidget* parent)
     hot.setColor(QPalette::WindowText, QColor(0, 102, 204)); // the system's hot-light colour
     ui->Label2->setPalette(hot);
     RzMeter1->setValue(3);
+    ui->Label2->setMeter(RzMeter1);
+
+    // Every character of both passwords shows as "*".
+    for (QLineEdit* box : {edt_kl, edt_xkl})
+        box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
 
     edt_kl->installEventFilter(this);
     edt_xkl->installEventFilter(this);
@@ -60,12 +65,40 @@ void Tggkl::showEvent(QShowEvent* event)
         FormShow();
 }
 
-QString Tggkl::dateTimeText(const QDateTime& when)
+namespace {
+
+// A time format without its time-zone fields ("t"), and without the blank that set them apart: the
+// workstations' long time format has none, and the stored time carries no zone to name.
+QString withoutTimeZone(const QString& format)
 {
-    const QLocale locale = QLocale::system();
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char('t'))
+                ++i;
+            if (out.endsWith(QLatin1Char(' ')))
+                out.chop(1);
+            else
+                while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char(' '))
+                    ++i;
+            continue;
+        }
+        out += c;
+    }
+    return out.trimmed();
+}
+
+} // namespace
+
+QString Tggkl::dateTimeText(const QDateTime& when, const QLocale& locale)
+{
     QString text = locale.toString(when.date(), QLocale::ShortFormat);
     if (when.time().msecsSinceStartOfDay() != 0)
-        text += QLatin1Char(' ') + locale.toString(when.time(), QLocale::LongFormat);
+        text += QLatin1Char(' ') + locale.toString(when.time(), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "db/query.h"
 
+#include <QLocale>
 #include <QWidget>
 
 #include <memory>
@@ -40,7 +41,7 @@ public:
     void btn_qxClick();
 
     // The last-change line's date and time: regional short date and long time, no time at midnight.
-    static QString dateTimeText(const QDateTime& when);
+    static QString dateTimeText(const QDateTime& when, const QLocale& locale = QLocale::system());
 
 protected:
     void showEvent(QShowEvent* event) override;

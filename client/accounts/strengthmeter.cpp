@@ -27,17 +27,46 @@ QColor StrengthMeter::segmentColor(int index) const
     return index < m_value ? lit[qBound(0, index, 2)] : QColor(128, 128, 128);
 }
 
+QRect StrengthMeter::segmentRect(int index) const
+{
+    const QRect inner = rect().adjusted(2, 2, -2, -2);
+    const int gap = 1;
+    const int w = (inner.width() - 2 * gap) / 3;
+    const int left = inner.left() + index * (w + gap);
+    const int width = index == 2 ? inner.right() + 1 - left : w;
+    return {left, inner.top(), width, inner.height()};
+}
+
 void StrengthMeter::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
-    const QRect inner = rect().adjusted(2, 2, -2, -2);
-    const int gap = 1;
-    const int w = (inner.width() - 2 * gap) / 3;
+    for (int i = 0; i < 3; ++i)
+        p.fillRect(segmentRect(i), segmentColor(i));
+}
+
+StrengthScale::StrengthScale(QWidget* parent) : QLabel(parent) {}
+
+void StrengthScale::setMeter(StrengthMeter* meter)
+{
+    m_meter = meter;
+    update();
+}
+
+void StrengthScale::paintEvent(QPaintEvent* event)
+{
+    const QStringList words = text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!m_meter || words.size() != 3) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    p.setFont(font());
+    p.setPen(palette().color(QPalette::WindowText));
     for (int i = 0; i < 3; ++i) {
-        const int left = inner.left() + i * (w + gap);
-        const int width = i == 2 ? inner.right() + 1 - left : w;
-        p.fillRect(QRect(left, inner.top(), width, inner.height()), segmentColor(i));
+        const QPoint centre = mapFromGlobal(m_meter->mapToGlobal(m_meter->segmentRect(i).center()));
+        const int half = p.fontMetrics().horizontalAdvance(words[i]) / 2 + 2;
+        p.drawText(QRect(centre.x() - half, 0, 2 * half + 1, height()), Qt::AlignCenter, words[i]);
     }
 }
 

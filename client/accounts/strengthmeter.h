@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 namespace vek {
@@ -17,12 +19,29 @@ public:
 
     // The colour segment `index` (0–2) is painted in.
     QColor segmentColor(int index) const;
+    // Where segment `index` (0–2) lies, in the meter's coordinates.
+    QRect segmentRect(int index) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     int m_value = 3;
+};
+
+// The scale under a meter: the words of its text ("弱      中      强"), each centred under its segment
+// of the meter, whatever the font's width of the blanks between them.
+class StrengthScale : public QLabel {
+    Q_OBJECT
+public:
+    explicit StrengthScale(QWidget* parent = nullptr);
+    void setMeter(StrengthMeter* meter);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPointer<StrengthMeter> m_meter;
 };
 
 // Strength of a password, 0–4: one, plus one each for a digit, a lowercase and an uppercase ASCII

@@ -9,7 +9,10 @@
 #include "shell/U_main.h"
 #include "shell/forms.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QHBoxLayout>
 #include <QDate>
 #include <QHeaderView>
@@ -32,6 +35,66 @@ struct Column {
 };
 const Column kColumns[] = {{"xt", "系统", 63},        {"lx", "通知类型", 120}, {"zt", "主题", 183},
                            {"fsr", "发送人", 40},     {"fsrq", "发送时间", 105}, {"jsrq", "接收日期", 99}};
+// RzDBGrid1DrawColumnCell: every data cell on white, in the row's own font colour (maroon for a read
+// notice, black otherwise), the current row included: no selection colour, no focus frame.
+class CellPainter final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        opt.backgroundBrush = QBrush(Qt::white);
+        const QVariant fg = index.data(Qt::ForegroundRole);
+        const QColor text = fg.canConvert<QBrush>() ? fg.value<QBrush>().color() : QColor(Qt::black);
+        opt.palette.setColor(QPalette::Text, text);
+        opt.palette.setColor(QPalette::HighlightedText, text);
+        opt.palette.setColor(QPalette::Base, Qt::white);
+        const QWidget* w = opt.widget;
+        (w ? w->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &opt, painter, w);
+    }
+};
+
+// The grid's row indicator: a black triangle on the current row's section, nothing on the others.
+class RowIndicator final : public QHeaderView {
+public:
+    explicit RowIndicator(QTableWidget* grid)
+        : QHeaderView(Qt::Vertical, grid), m_grid(grid)
+    {
+        setSectionsClickable(false);
+        setHighlightSections(false);
+    }
+
+    QSize sizeHint() const override { return {12, QHeaderView::sizeHint().height()}; }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.rect = rect;
+        opt.section = logicalIndex;
+        opt.text.clear();
+        style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+        if (logicalIndex != m_grid->currentRow())
+            return;
+        const QPointF c = QRectF(rect).center();
+        const QPolygonF arrow{QPointF(c.x() - 2, c.y() - 4), QPointF(c.x() + 2, c.y()), QPointF(c.x() - 2, c.y() + 4)};
+        painter->save();
+        painter->setClipRect(rect); // the style may leave the clip elsewhere
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(Qt::black);
+        painter->drawPolygon(arrow);
+        painter->restore();
+    }
+
+private:
+    QTableWidget* m_grid;
+};
+
 } // namespace
 
 Ttzll::Ttzll(QWidget* parent)
@@ -69,7 +132,6 @@ Ttzll::Ttzll(QWidget* parent)
     RzDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RzDBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     RzDBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    RzDBGrid1->verticalHeader()->setDefaultSectionSize(18);
     for (int i = 0; i < int(std::size(kColumns)); ++i) {
         auto* h = new QTableWidgetItem(QString::fromUtf8(kColumns[i].title));
         h->setTextAlignment(Qt::AlignCenter);
@@ -77,6 +139,12 @@ Ttzll::Ttzll(QWidget* parent)
         RzDBGrid1->setColumnWidth(i, kColumns[i].width);
     }
     RzDBGrid1->horizontalHeader()->setStretchLastSection(true);
+    auto* indicator = new RowIndicator(RzDBGrid1);
+    RzDBGrid1->setVerticalHeader(indicator);
+    indicator->setDefaultSectionSize(18);
+    RzDBGrid1->setItemDelegate(new CellPainter(RzDBGrid1));
+    connect(RzDBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, indicator,
+            [indicator] { indicator->viewport()->update(); });
 
     PopupMenu1 = new QMenu(this);
     N1 = PopupMenu1->addAction(QStringLiteral("回    复"));

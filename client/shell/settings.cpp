@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 namespace vek {
 
@@ -64,15 +65,21 @@ Settings Settings::load()
 
 Settings Settings::fromFile(const QString& path)
 {
+    // A FIFO or a device would block the start or never end: only a regular file is read.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw VekError(fail(path, 0, QStringLiteral("不是普通文件")));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         throw VekError(fail(path, 0, f.errorString()));
-    const QByteArray raw = f.readAll();
-    QString text = QString::fromUtf8(raw);
-    if (text.toUtf8() != raw)
+    QByteArray raw = f.readAll();
+    // Notepad saves UTF-8 with a byte-order mark; the mark is not part of the first line.
+    if (raw.startsWith("\xEF\xBB\xBF"))
+        raw.remove(0, 3);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    const QString text = utf8(raw);
+    if (utf8.hasError())
         throw VekError(fail(path, 0, QStringLiteral("不是 UTF-8 文本")));
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
 
     Settings s = defaults();
     const QString baseDir = QFileInfo(path).absolutePath();

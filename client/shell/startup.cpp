@@ -37,9 +37,16 @@ int runClient(int argc, char** argv)
 
     // One client per desktop; the running copy is not disturbed.
     const std::unique_ptr<platform::SingleInstance> guard = platform::createSingleInstance();
-    if (!guard->acquire(QStringLiteral("vek_client"))) {
+    switch (guard->acquire(QStringLiteral("vek_client"))) {
+    case platform::SingleInstance::Result::Acquired:
+        break;
+    case platform::SingleInstance::Result::AlreadyRunning:
         platform::tip(QStringLiteral("程序已经运行，请在托盘中打开！"));
         return 0;
+    case platform::SingleInstance::Result::Failed:
+        // Unguarded, a second copy would fight this one for the notice port and the tray.
+        showDefaultError(guard->errorString());
+        return 1;
     }
 
     installFontSubstitutions();

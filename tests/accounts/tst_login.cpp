@@ -388,6 +388,41 @@ private Q_SLOTS:
         QCOMPARE(l.dl->edt_yhm->geometry(), QRect(207, 85, 160, 24));
         QCOMPARE(l.dl->edt_kl->echoMode(), QLineEdit::Password);
     }
+
+    // "记住密码" stands on the strips' light blue, in its dark blue text, checked or not: no patch of
+    // another colour around it.
+    void rememberBoxColours_data()
+    {
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("unchecked") << false;
+        QTest::newRow("checked") << true;
+    }
+    void rememberBoxColours()
+    {
+        QFETCH(bool, checked);
+        Login l;
+        l.open();
+        l.dl->cb_cookie->setChecked(checked);
+        const QRect box = l.dl->cb_cookie->geometry();
+        QCOMPARE(box, QRect(205, 173, 75, 16));
+        const QImage img = l.dl->grab().toImage();
+        const QColor ground(166, 196, 232), text(13, 73, 133);
+        // The box's top row and its right edge hold nothing but the ground (the caption's ink may
+        // reach the bottom row).
+        for (int x = box.left(); x <= box.right(); ++x)
+            QVERIFY2(img.pixelColor(x, box.top()) == ground, qPrintable(img.pixelColor(x, box.top()).name()));
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            QVERIFY2(img.pixelColor(box.right(), y) == ground, qPrintable(img.pixelColor(box.right(), y).name()));
+        // Its caption is drawn in the dark blue.
+        int dark = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left() + 18; x < box.right(); ++x)
+                dark += img.pixelColor(x, y) == text;
+        QVERIFY(dark > 10);
+        const QFont f = l.dl->cb_cookie->font();
+        QVERIFY(f.bold());
+        QCOMPARE(f.pixelSize(), 13);
+    }
 };
 
 int main(int argc, char** argv)

@@ -381,6 +381,64 @@ private Q_SLOTS:
         QCOMPARE(s.grid(), QStringList{"1|KPTA1|一值甲|KPTA1|||"});
     }
 
+    // Two administrators at once: the other one deletes or changes the row this one is editing. The
+    // save tells the user, stores nothing, and the grid shows the table as it now is.
+    void editOfARowTheOtherChanged_data()
+    {
+        QTest::addColumn<QString>("other"); // what the other administrator did meanwhile
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("deleted") << "delete from tbl_jxry where vekyhm='07''1'" << QStringList{kKpta};
+        QTest::newRow("changed") << "update tbl_jxry set zy='锅炉' where vekyhm='07''1'"
+                                 << QStringList{kKpta, "4083020107|李'四|<null>|07'1|锅炉|检修一班"};
+    }
+    void editOfARowTheOtherChanged()
+    {
+        QFETCH(QString, other);
+        QFETCH(QStringList, after);
+        Staff s;
+        Tyhxxpz& d = s.open();
+        d.DBGrid1->setCurrentCell(1, 1);
+        QTest::mouseClick(d.btn_xg, Qt::LeftButton);
+        d.edt_xm->clear();
+        s.type(d.edt_xm, QStringLiteral("李五"));
+        s.w.sql(QStringLiteral("vek"), other);
+        d.btn_bcClick();
+        QCOMPARE(s.boxes.texts(), QStringList{db::Table::kRowGone + QStringLiteral("列表已重新读取。")});
+        QCOMPARE(s.boxes.boxes[0].caption, QStringLiteral("提示"));
+        QCOMPARE(s.jxry(), after);
+        QCOMPARE(d.ADOTable1.state(), State::Browse);
+        QCOMPARE(s.grid().size(), after.size());
+        QVERIFY(!s.grid().join(QLatin1Char('\n')).contains(QStringLiteral("李五")));
+    }
+
+    // SQLite gives a deleted row's rowid to the next row inserted. When the other administrator
+    // deletes the last row and adds a new one, this one's delete of the row still shown must not
+    // remove the new row.
+    void deleteNeverHitsAnotherRow()
+    {
+        Staff s;
+        Tyhxxpz& d = s.open();
+        QCOMPARE(s.w.value(QStringLiteral("vek"), QStringLiteral("select rowid from tbl_jxry where vekyhm='07''1'")),
+                 QStringLiteral("2"));
+        s.w.sql(QStringLiteral("vek"), QStringLiteral(
+            "delete from tbl_jxry where vekyhm='07''1';"
+            "insert into tbl_jxry(code,name,vekyhm,zy,bz) values('4083020108','周七','0108','电气','检修一班')"));
+        QCOMPARE(s.w.value(QStringLiteral("vek"), QStringLiteral("select rowid from tbl_jxry where vekyhm='0108'")),
+                 QStringLiteral("2")); // the same rowid
+        d.DBGrid1->setCurrentCell(1, 1);
+        QCOMPARE(d.edt_gh->text(), QStringLiteral("07'1")); // the row shown is the deleted one
+        QTest::mouseClick(d.btn_sc, Qt::LeftButton);
+        const QString zhou = QStringLiteral("4083020108|周七|<null>|0108|电气|检修一班");
+        QCOMPARE(s.jxry(), (QStringList{kKpta, zhou}));
+        QCOMPARE(s.boxes.texts(), QStringList{db::Table::kRowGone + QStringLiteral("列表已重新读取。")});
+        QCOMPARE(s.grid(), (QStringList{"1|KPTA1|一值甲|KPTA1|||", "2|4083020108|周七|0108|电气|检修一班|oa.zhou"}));
+        // Deleting the row now shown removes it, and only it.
+        d.DBGrid1->setCurrentCell(1, 1);
+        QTest::mouseClick(d.btn_sc, Qt::LeftButton);
+        QCOMPARE(s.boxes.boxes.size(), 1);
+        QCOMPARE(s.jxry(), QStringList{kKpta});
+    }
+
     void saveWhileBrowsing_data()
     {
         QTest::addColumn<QString>("oa");

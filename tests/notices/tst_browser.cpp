@@ -10,7 +10,9 @@
 #include "vekapplication.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QTableWidget>
@@ -156,6 +158,63 @@ private Q_SLOTS:
         const int row = after.indexOf(subject);
         if (row >= 0)
             QCOMPARE(b.page->RzDBGrid1->item(row, 0)->foreground().color(), QColor(128, 0, 0));
+    }
+
+    // Cell drawing: white in every row, the current one included; a read row's maroon kept on the
+    // current row; the current row marked by the row indicator alone.
+    void currentRowLooksLikeTheOthers_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::newRow("read row current") << 2;   // 二, read
+        QTest::newRow("unread row current") << 0; // 四, unread
+    }
+    void currentRowLooksLikeTheOthers()
+    {
+        QFETCH(int, current);
+        Browser b;
+        b.page->resize(700, 300);
+        b.query(0, 0); // 四 三 二 一; 二 read
+        QTableWidget* grid = b.page->RzDBGrid1;
+        grid->setFocus();
+        grid->setCurrentCell(current, 2);
+        QCOMPARE(grid->currentRow(), current);
+        QVERIFY(!grid->selectedItems().isEmpty()); // selected as well as current: still drawn plain
+        QApplication::processEvents();
+        const QImage cells = grid->viewport()->grab().toImage();
+        for (int row = 0; row < 4; ++row) {
+            const bool read = row == 2;
+            for (int col = 0; col < grid->columnCount(); ++col) {
+                const QRect cell = grid->visualRect(grid->model()->index(row, col));
+                // Background: the cell's pixels off the text (its last line above the grid line).
+                for (int x = cell.left() + 1; x < cell.right() - 1; ++x)
+                    QCOMPARE(cells.pixelColor(x, cell.bottom() - 1), QColor(Qt::white));
+                // Text: maroon in a read row, black otherwise, and never the selection's colour.
+                int maroon = 0, black = 0;
+                for (int y = cell.top(); y <= cell.bottom(); ++y)
+                    for (int x = cell.left(); x <= cell.right(); ++x) {
+                        const QColor c = cells.pixelColor(x, y);
+                        maroon += c == QColor(128, 0, 0);
+                        black += c == QColor(Qt::black);
+                        QVERIFY2(c != grid->palette().color(QPalette::Highlight), qPrintable(QStringLiteral("row %1").arg(row)));
+                    }
+                if (grid->item(row, col)->text().isEmpty())
+                    continue;
+                QVERIFY2(read ? maroon > 0 && black == 0 : black > 0 && maroon == 0,
+                         qPrintable(QStringLiteral("row %1 column %2: %3 maroon, %4 black").arg(row).arg(col).arg(maroon).arg(black)));
+            }
+        }
+        // The row indicator: a black mark on the current row's section only.
+        QHeaderView* indicator = grid->verticalHeader();
+        QVERIFY(indicator->isVisible());
+        const QImage marks = indicator->viewport()->grab().toImage();
+        for (int row = 0; row < 4; ++row) {
+            const int top = indicator->sectionViewportPosition(row);
+            int dark = 0;
+            for (int y = top; y < top + indicator->sectionSize(row); ++y)
+                for (int x = 0; x < marks.width(); ++x)
+                    dark += marks.pixelColor(x, y) == QColor(Qt::black);
+            QVERIFY2(row == current ? dark > 0 : dark == 0, qPrintable(QStringLiteral("row %1: %2 black pixels").arg(row).arg(dark)));
+        }
     }
 
     void markReadOnAnEmptyListing()

@@ -1,11 +1,15 @@
-// Deployment settings: defaults, what a file may say, and a corrupt file reported with its path.
+// Deployment settings: defaults, what a file may say, a corrupt file reported with its path, and a file
+// saved by Notepad (UTF-8 with a byte-order mark, CR LF) read by the client and by the updater alike.
 
+#include "registry.h" // the updater's reading of its [updater] section
 #include "settings.h"
 #include "testworld.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace vek;
 
@@ -86,6 +90,44 @@ private Q_SLOTS:
         const QString error = errorOf([&] { Settings::fromFile(path); });
         QVERIFY2(error.contains(path), qPrintable(error));
         QVERIFY2(error.contains(where), qPrintable(error));
+    }
+
+    void savedByNotepad_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray body = "[updater]\r\nodbc=DRIVER={FreeTDS};SERVER={ip};DATABASE=vek2\r\n"
+                                "[plant]\r\nserver=10.0.0.7\r\nadmins=1,2\r\n";
+        QTest::newRow("UTF-8 with a byte-order mark, CR LF") << QByteArray("\xEF\xBB\xBF") + body;
+        QTest::newRow("UTF-8 with a byte-order mark, LF") << QByteArray("\xEF\xBB\xBF") + QByteArray(body).replace("\r\n", "\n");
+        QTest::newRow("UTF-8, CR LF") << body;
+    }
+    void savedByNotepad()
+    {
+        QFETCH(QByteArray, text);
+        QTemporaryDir dir;
+        const QString path = write(dir, text);
+        const Settings s = Settings::fromFile(path);
+        QCOMPARE(s.updaterOdbc, QStringLiteral("DRIVER={FreeTDS};SERVER={ip};DATABASE=vek2"));
+        QCOMPARE(s.server, QStringLiteral("10.0.0.7"));
+        QCOMPARE(s.admins, (QStringList{"1", "2"}));
+        qputenv("VEKORA_CONFIG", path.toUtf8());
+        const QString updater = vekupd::odbcTemplate();
+        qunsetenv("VEKORA_CONFIG");
+        QCOMPARE(updater, QStringLiteral("DRIVER={FreeTDS};SERVER={ip};DATABASE=vek2"));
+    }
+
+    // A FIFO named as the settings file would hold the start forever: it is refused with its path.
+    void fifoRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/vekora.ini");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        const QString error = errorOf([&] { Settings::fromFile(path); });
+        QVERIFY2(error.contains(path), qPrintable(error));
+        qputenv("VEKORA_CONFIG", path.toUtf8());
+        const QString updater = vekupd::odbcTemplate(); // the built-in template
+        qunsetenv("VEKORA_CONFIG");
+        QCOMPARE(updater, QStringLiteral("DRIVER={FreeTDS};SERVER={ip};PORT=1433;DATABASE=vek;UID=sa;PWD=vx"));
     }
 
     void namedFileMissing()

@@ -139,9 +139,12 @@ void Table::setRecNo(int recNo)
 
 QString Table::keyCondition(const Row& row) const
 {
-    if (row.rowid >= 0)
-        return QStringLiteral(" where rowid = %1").arg(row.rowid);
+    // The row as it was read: every column's value, and on the embedded backend its rowid too. The
+    // rowid alone is not enough: SQLite gives a deleted row's rowid to the next row inserted, so a row
+    // that someone else deleted and replaced would be hit in its stead.
     QStringList terms;
+    if (row.rowid >= 0)
+        terms << QStringLiteral("rowid = %1").arg(row.rowid);
     for (int i = 0; i < m_columns.size(); ++i) {
         const QVariant& v = row.original[i];
         terms << (v.isNull() ? m_columns[i] + QStringLiteral(" is null") : m_columns[i] + QStringLiteral(" = ") + sqlLiteral(v.toString()));
@@ -185,6 +188,8 @@ void Table::updateRow(Row& row)
     m_connection->execute(QStringList{QStringLiteral("update %1%2").arg(top ? QStringLiteral("top (1) ") : QString(), m_tableName),
                                       QStringLiteral(" set ") + sets.join(QStringLiteral(", ")), keyCondition(row)}
                               .join(kCrLf));
+    if (m_connection->rowsAffected() == 0)
+        throw VekError(kRowGone);
 }
 
 void Table::post()
@@ -233,6 +238,8 @@ void Table::deleteCurrent()
     m_connection->execute(QStringList{QStringLiteral("delete %1from %2").arg(top ? QStringLiteral("top (1) ") : QString(), m_tableName),
                                       keyCondition(row)}
                               .join(kCrLf));
+    if (m_connection->rowsAffected() == 0)
+        throw VekError(kRowGone);
     m_rows.removeAt(m_current);
     m_current = qMin(m_current, int(m_rows.size()) - 1);
     setState(State::Browse);

@@ -16,12 +16,16 @@ namespace vek::db {
 // All rows of one named table, kept in memory and edited one row at a time, as data-aware windows
 // need it. The current row is browsed, being edited, or being inserted (a new row appended at the
 // end and not yet stored). Storing sends one INSERT, UPDATE or DELETE built with SQL literals. A row
-// is found again by the values it was read with (the tables edited this way have no key column); on
-// the embedded backend by its rowid, read along with the rows. Every failure is thrown as VekError
-// and leaves the rows in memory as they were.
+// is found again by the values it was read with (the tables edited this way have no key column), on
+// the embedded backend together with its rowid, read along with the rows; an UPDATE or DELETE that
+// finds no such row (someone else deleted or changed it meanwhile) fails with kRowGone. Every failure
+// is thrown as VekError and leaves the rows in memory as they were.
 class Table : public QObject {
     Q_OBJECT
 public:
+    static inline const QString kRowGone =
+        QStringLiteral("这一行已被其他用户删除或修改，本次操作未执行。");
+
     enum class State { Inactive, Browse, Edit, Insert };
 
     explicit Table(Connection* connection, QObject* parent = nullptr);
