@@ -12,6 +12,8 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
 fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVEK_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzz_datagram fuzz_registry fuzz_sqlrewrite fuzz_popup
+# What fontconfig and the other system libraries keep for the life of the process is no finding.
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 status=0
 for t in datagram registry sqlrewrite popup; do
   mkdir -p "tests/fuzz/corpus/$t"
