@@ -17,11 +17,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <limits>
 
 namespace vek {
 
@@ -117,6 +117,14 @@ Tfstz::Tfstz(QWidget* parent)
     Button3 = new QPushButton(QStringLiteral("发 送"), right);
     Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setGeometry(184, 80, 75, 25);
+    lbl_progress = new QLabel(right);
+    lbl_progress->setObjectName(QStringLiteral("lbl_progress"));
+    lbl_progress->setGeometry(8, 110, 281, 16);
+    lbl_progress->setTextFormat(Qt::PlainText);
+    lbl_progress->setVisible(false);
+    // The subject is checked against what a datagram can carry when it is sent; the box itself never
+    // cuts a pasted text short without a word.
+    edt_zt->setMaxLength(std::numeric_limits<int>::max());
 
     auto* columns = new QHBoxLayout;
     columns->setSpacing(0);
@@ -138,6 +146,9 @@ Tfstz::Tfstz(QWidget* parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &Tfstz::Button2Click);
     DateTimePicker1->installEventFilter(this);
     edt_zt->installEventFilter(this);
+    m_pace.setSingleShot(true);
+    m_pace.setTimerType(Qt::PreciseTimer);
+    connect(&m_pace, &QTimer::timeout, this, &Tfstz::sendNextDatagram);
 }
 
 void Tfstz::showEvent(QShowEvent* event)
@@ -270,6 +281,8 @@ void Tfstz::LoadRecipientTree()
 
 void Tfstz::Button1Click()
 {
+    if (m_sending)
+        return;
     QTreeWidgetItem* node = TreeView1->currentItem();
     if (!node || !node->isSelected())
         return;
@@ -282,6 +295,8 @@ void Tfstz::Button1Click()
 
 void Tfstz::Button2Click()
 {
+    if (m_sending)
+        return;
     const int row = ListBox1->currentRow();
     if (row < 0 || !ListBox1->item(row)->isSelected())
         return;
@@ -305,6 +320,8 @@ void Tfstz::appendInsert(const QString& name, const QString& login, const QStrin
 
 void Tfstz::Button3Click()
 {
+    if (m_sending)
+        return;
     if (ListBox2->count() == 0) {
         platform::tip(QStringLiteral("没有目标发送人，请选择！"));
         return;
@@ -313,7 +330,15 @@ void Tfstz::Button3Click()
         platform::tip(QStringLiteral("不能以部门的权限发送通知！"));
         return;
     }
-    TDataModule1& dm = *forms::DataModule1;
+    // A subject that the receivers could not read whole is refused before anything is stored.
+    const QString subject = edt_zt->text();
+    const QString tooLong = notices::bodyFitMessage(
+        notices::fitShowBody(QStringLiteral("通知"), QStringLiteral("消息"), subject), QStringLiteral("主题"));
+    if (!tooLong.isEmpty()) {
+        platform::tip(tooLong);
+        edt_zt->setFocus();
+        return;
+    }
     const QDateTime clock = QDateTime::currentDateTime();
     const QString now = clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QString today = clock.toString(QStringLiteral("yyyy-MM-dd"));
@@ -365,24 +390,76 @@ void Tfstz::Button3Click()
         return;
     }
 
+    // From here on the send runs until its result is shown: the buttons wait for it.
+    m_sending = true;
+    m_refocus = focusWidget();
+    setButtonsEnabled(false);
     try {
         Query1.execute();
-        const QByteArray payload = notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"), edt_zt->text());
-        for (const QString& address : addresses) {
-            if (address.trimmed().isEmpty())
-                continue;
-            IdUDPClient.send(address.trimmed(), dm.settings().port, payload);
-            QThread::msleep(3);
-        }
     } catch (const VekError&) {
-        try {
-            dm.ADOConnection1.rollback();
-        } catch (const VekError&) {
-        }
-        platform::tip(QStringLiteral("发送失败，请确认网络正常！"));
+        endSend(false);
         return;
     }
-    platform::tip(QStringLiteral("发送成功！"));
+    m_outbox.clear();
+    for (const QString& address : std::as_const(addresses))
+        if (!address.trimmed().isEmpty())
+            m_outbox << address.trimmed();
+    m_payload = notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"), subject);
+    m_total = int(m_outbox.size());
+    m_sent = 0;
+    if (m_outbox.isEmpty()) {
+        endSend(true);
+        return;
+    }
+    lbl_progress->setText(QStringLiteral("正在发送通知：0/%1").arg(m_total));
+    lbl_progress->setVisible(true);
+    sendNextDatagram();
+}
+
+// One datagram, then the pause before the next one (or before the result) runs on the event loop.
+void Tfstz::sendNextDatagram()
+{
+    if (!m_sending)
+        return;
+    if (m_outbox.isEmpty()) {
+        endSend(true);
+        return;
+    }
+    try {
+        IdUDPClient.send(m_outbox.takeFirst(), forms::DataModule1->settings().port, m_payload);
+    } catch (const VekError&) {
+        endSend(false);
+        return;
+    }
+    ++m_sent;
+    lbl_progress->setText(QStringLiteral("正在发送通知：%1/%2").arg(m_sent).arg(m_total));
+    m_pace.start(kPauseMs);
+}
+
+void Tfstz::endSend(bool ok)
+{
+    m_pace.stop();
+    m_outbox.clear();
+    if (!ok) {
+        try {
+            forms::DataModule1->ADOConnection1.rollback();
+        } catch (const VekError&) {
+        }
+    }
+    lbl_progress->setVisible(false);
+    platform::tip(ok ? QStringLiteral("发送成功！") : QStringLiteral("发送失败，请确认网络正常！"));
+    m_sending = false;
+    setButtonsEnabled(true);
+    if (m_refocus && m_refocus->isEnabled() && m_refocus->isVisible())
+        m_refocus->setFocus();
+    m_refocus = nullptr;
+    Q_EMIT sendEnded(ok);
+}
+
+void Tfstz::setButtonsEnabled(bool enabled)
+{
+    for (QPushButton* b : {RzButton1, Button1, Button2, Button3})
+        b->setEnabled(enabled);
 }
 
 } // namespace vek

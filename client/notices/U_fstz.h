@@ -3,10 +3,13 @@
 #include "datagram.h"
 #include "db/query.h"
 
+#include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -17,10 +20,15 @@ namespace vek {
 
 // The send page: the address book as a tree of departments and people, the chosen recipients, a
 // subject and a completion date. "发 送" stores one notice row per person in one batch, then pops the
-// notice up on every recipient who is online.
+// notice up on every recipient who is online. The datagrams go out one by one from the event loop,
+// with a pause between them, so a send to a large department never freezes the window; the page's
+// buttons stay disabled and a progress line counts the datagrams until the send has ended.
 class Tfstz : public QWidget {
     Q_OBJECT
 public:
+    // The pause after each datagram, so that a burst does not overrun the receivers.
+    static constexpr int kPauseMs = 3;
+
     explicit Tfstz(QWidget* parent = nullptr);
 
     QPushButton* RzButton1; // 刷新列表
@@ -33,6 +41,7 @@ public:
     QDateEdit* DateTimePicker1;
     QLineEdit* edt_zt;
     QPushButton* Button3; // 发 送
+    QLabel* lbl_progress; // "正在发送通知 k/n" while the datagrams go out
     db::Query qry_tmp;
     db::Query Query1;
     notices::UdpClient IdUDPClient;
@@ -55,6 +64,14 @@ public:
     void Button2Click();
     void Button3Click();
 
+    // True from the moment the rows are stored until the last datagram has gone out and the result
+    // has been shown.
+    bool isSending() const { return m_sending; }
+
+Q_SIGNALS:
+    // The send has ended: after "发送成功！" or the failure message (not after a refusal before storing).
+    void sendEnded(bool ok);
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,7 +80,17 @@ private:
     void FormShow();
     void appendInsert(const QString& name, const QString& login, const QString& zxip, const QString& guid,
                       const QString& now, const QString& today);
+    void sendNextDatagram();
+    void endSend(bool ok);
+    void setButtonsEnabled(bool enabled);
     bool m_shown = false;
+    bool m_sending = false;
+    QStringList m_outbox; // addresses still to receive the datagram
+    QByteArray m_payload;
+    int m_total = 0;
+    int m_sent = 0;
+    QTimer m_pace;
+    QPointer<QWidget> m_refocus; // had the focus when the send began (usually "发 送")
 };
 
 } // namespace vek
