@@ -3,6 +3,8 @@
 #include "datagram.h"
 #include "db/query.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -28,8 +30,11 @@ class Tfstz : public QWidget {
 public:
     // The pause after each datagram, so that a burst does not overrun the receivers.
     static constexpr int kPauseMs = 3;
+    // Notice rows stored per turn of the event loop, all in the one transaction of the send.
+    static constexpr int kRowsPerSlice = 25;
 
     explicit Tfstz(QWidget* parent = nullptr);
+    ~Tfstz() override;
 
     QPushButton* RzButton1; // 刷新列表
     QTreeWidget* TreeView1;
@@ -78,13 +83,30 @@ protected:
 
 private:
     void FormShow();
-    void appendInsert(const QString& name, const QString& login, const QString& zxip, const QString& guid,
-                      const QString& now, const QString& today);
+    struct Recipient {
+        QString name;
+        QString login;
+        QString zxip;
+        QString guid;
+    };
+    QStringList insertLines(const Recipient& r) const;
+    void storeNextSlice();
     void sendNextDatagram();
+    void paceTimeout();
     void endSend(bool ok);
     void setButtonsEnabled(bool enabled);
     bool m_shown = false;
     bool m_sending = false;
+    enum class Phase { Idle, Storing, Sending };
+    Phase m_phase = Phase::Idle;
+    // The send under way: its values and recipients, the rows stored so far.
+    QString m_subject;
+    QString m_now;
+    QString m_today;
+    QString m_jsrq;
+    QList<Recipient> m_recipients;
+    int m_stored = 0;
+    QElapsedTimer m_progressShown;
     QStringList m_outbox; // addresses still to receive the datagram
     QByteArray m_payload;
     int m_total = 0;

@@ -361,6 +361,56 @@ private Q_SLOTS:
         QVERIFY(!p.page->lbl_progress->isVisible());
     }
 
+    // More rows than one turn of the event loop stores: the slices together are the one batch of the
+    // send, and a failure in the last slice leaves none of the rows behind.
+    void rowsStoredInSlicesOfOneTransaction()
+    {
+        const int n = 2 * Tfstz::kRowsPerSlice + 3;
+        Page p;
+        for (int i = 0; i < n; ++i)
+            p.choose(QStringLiteral("李四"));
+        StatementTrace trace;
+        p.send();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(p.rows().size(), n);
+        QStringList slices = trace.texts(QStringLiteral("ADOConnection1"));
+        slices.removeIf([](const QString& t) { return !t.contains(QStringLiteral("tran")) && !t.startsWith(QStringLiteral("insert")); });
+        QCOMPARE(slices.size(), 3);
+        const QString batch = slices.join(QStringLiteral("\r\n"));
+        QVERIFY(batch.startsWith(QStringLiteral("begin tran\r\ninsert into tbl_main(")));
+        QVERIFY(batch.endsWith(QStringLiteral("'是');\r\ncommit tran")));
+        QCOMPARE(batch.count(QStringLiteral("begin tran")), 1);
+        QCOMPARE(batch.count(QStringLiteral("commit tran")), 1);
+        QCOMPARE(batch.count(QStringLiteral("insert into tbl_main(")), n);
+
+        // The last row repeats the first one's key: the transaction fails at its end.
+        Page q;
+        for (int i = 0; i < n; ++i)
+            q.choose(QStringLiteral("李四"));
+        int made = 0;
+        platform::setGuidSource([&made, n] { return ++made == n ? QStringLiteral("{G1}") : QStringLiteral("{G%1}").arg(made); });
+        q.send();
+        QCOMPARE(q.boxes.texts(), QStringList{QStringLiteral("发送失败，请确认网络正常！")});
+        QCOMPARE(q.rows().size(), 0);
+        QVERIFY(!q.dm->ADOConnection1.inTransaction());
+        QVERIFY(q.page->Button3->isEnabled());
+    }
+
+    // The page closed while its rows are half stored: none of them stays.
+    void pageGoneWhileStoring()
+    {
+        Page p;
+        for (int i = 0; i < 2 * Tfstz::kRowsPerSlice; ++i)
+            p.choose(QStringLiteral("李四"));
+        p.page->Button3Click();
+        QVERIFY(p.page->isSending());
+        QVERIFY(p.dm->ADOConnection1.inTransaction());
+        p.page.reset();
+        QVERIFY(!p.dm->ADOConnection1.inTransaction());
+        QCOMPARE(p.rows().size(), 0);
+        QVERIFY(p.boxes.boxes.isEmpty());
+    }
+
     // An address that cannot be resolved half-way: the datagrams before it have gone, the rows stay,
     // the failure is reported and the page is usable again.
     void unresolvableAddressEndsTheSend()
