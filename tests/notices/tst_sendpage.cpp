@@ -498,6 +498,39 @@ private Q_SLOTS:
         QVERIFY(p.page->Button3->hasFocus());
         QVERIFY(p.boxes.boxes.isEmpty()); // Enter does not send
     }
+
+    // Choose, then date, Enter, subject, Enter, Enter: the second Enter, on "发 送", sends.
+    void keyboardSend()
+    {
+        Page p;
+        QApplication::setActiveWindow(p.page.get());
+        QVERIFY(QTest::qWaitForWindowActive(p.page.get()));
+        p.choose(QStringLiteral("张三 在线"));
+        QSignalSpy ended(p.page.get(), &Tfstz::sendEnded);
+        p.page->DateTimePicker1->setFocus();
+        typeText(QApplication::focusWidget(), QStringLiteral("\n"));
+        typeText(QApplication::focusWidget(), QStringLiteral("今晚检修\n"));
+        QCOMPARE(QApplication::focusWidget(), p.page->Button3);
+        QVERIFY(p.boxes.boxes.isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(ended.size() == 1 || ended.wait(10000));
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(p.w.rows(QStringLiteral("vek"), QStringLiteral("select jsrgh, zt from tbl_main")),
+                 (QList<QStringList>{{"10231", "今晚检修"}}));
+        QCOMPARE(p.received(1), QList<QByteArray>{notices::showDatagram("通知", "消息", "今晚检修")});
+        // The focus is back on "发 送" once the send has ended.
+        QCOMPARE(QApplication::focusWidget(), p.page->Button3);
+        // ">>" and "<<" by Enter too.
+        p.page->TreeView1->setCurrentItem(p.node(QStringLiteral("李四")));
+        p.page->Button1->setFocus();
+        QTest::keyClick(p.page->Button1, Qt::Key_Return);
+        QCOMPARE(p.page->ListBox1->count(), 2);
+        p.page->ListBox1->setCurrentRow(0);
+        p.page->Button2->setFocus();
+        QTest::keyClick(p.page->Button2, Qt::Key_Return);
+        QCOMPARE(p.page->ListBox1->count(), 1);
+        QCOMPARE(p.page->ListBox2->item(0)->text(), QStringLiteral("李四#10232@20010102"));
+    }
 };
 
 int main(int argc, char** argv)
