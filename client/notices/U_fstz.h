@@ -22,9 +22,9 @@ namespace vek {
 
 // The send page: the address book as a tree of departments and people, the chosen recipients, a
 // subject and a completion date. "发 送" stores one notice row per person in one batch, then pops the
-// notice up on every recipient who is online. The datagrams go out one by one from the event loop,
-// with a pause between them, so a send to a large department never freezes the window; the page's
-// buttons stay disabled and a progress line counts the datagrams until the send has ended.
+// notice up on every recipient who is online. A send never freezes the window: the rows go into their
+// one transaction a slice per turn of the event loop, then the datagrams go out one by one, paced by a
+// timer; meanwhile the page's buttons are disabled and a line under them shows the progress.
 class Tfstz : public QWidget {
     Q_OBJECT
 public:
@@ -46,7 +46,7 @@ public:
     QDateEdit* DateTimePicker1;
     QLineEdit* edt_zt;
     QPushButton* Button3; // 发 送
-    QLabel* lbl_progress; // "正在发送通知 k/n" while the datagrams go out
+    QLabel* lbl_progress; // "正在保存通知：k/n", then "正在发送通知：k/n", during a send
     db::Query qry_tmp;
     db::Query Query1;
     notices::UdpClient IdUDPClient;
@@ -69,8 +69,7 @@ public:
     void Button2Click();
     void Button3Click();
 
-    // True from the moment the rows are stored until the last datagram has gone out and the result
-    // has been shown.
+    // True from the start of the storing until the result has been shown.
     bool isSending() const { return m_sending; }
 
 Q_SIGNALS:
