@@ -27,6 +27,8 @@ echo "== address book of 20,000, burst of 2,000, department of 1,000, listing in
 offscreen "$build/bench/bench_notices" 20000 2000 0 1000 1000000
 echo "== address book of 100,000, department of 5,000 (offscreen)"
 offscreen "$build/bench/bench_notices" 100000 0 0 5000 0
+echo "== longest event-loop stall during a send to 5,000, before the pacing beside now (offscreen)"
+bench/send_stall.sh 5000 3
 echo "== memory over 10,000 pop-ups, alone in its process (offscreen)"
 offscreen "$build/bench/bench_notices" 0 0 10000 0 0
 prefix=""

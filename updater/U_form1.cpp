@@ -9,6 +9,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -152,6 +154,9 @@ TForm1::TForm1(const QString& folder, QWidget* parent)
     connect(ui->sjButton, &QPushButton::clicked, this, &TForm1::sjButtonClick);
     connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
     ui->upperArea->installEventFilter(this);
+    // Enter on a focused button presses it, as on the workstations (the client does the same).
+    for (QPushButton* b : {ui->ljButton, ui->sjButton, ui->Button2})
+        b->installEventFilter(this);
     setOuterHeight(kConnectedHeight);
 
     // The animation plays FIND.AVI of the updater's folder. When it cannot be loaded the error is
@@ -201,6 +206,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     // The picture strip runs along the whole left edge of the upper area, however tall it is.
     if (watched == ui->upperArea && event->type() == QEvent::Resize)
         ui->Image1->setGeometry(0, 0, 96, ui->upperArea->height());
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!key->isAutoRepeat() && button->isEnabled())
+                button->click();
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

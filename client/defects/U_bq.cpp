@@ -144,7 +144,7 @@ void TBQ_base::btn_saveClick()
     qry_qd.add(db::sqlLiteral(edt_dz->text()) + QLatin1Char(','));
     for (const QString& value : extraValues())
         qry_qd.add(db::sqlLiteral(value) + QLatin1Char(','));
-    qry_qd.add(db::sqlLiteral(mm_ms->toPlainText()) + QLatin1Char(','));
+    qry_qd.add(db::sqlLiteral(platform::workstationLines(mm_ms->toPlainText())) + QLatin1Char(','));
     qry_qd.add(QStringLiteral("getdate(),"));
     qry_qd.add(db::sqlLiteral(user.cur_yhm) + QLatin1Char(','));
     qry_qd.add(QStringLiteral("0,"));

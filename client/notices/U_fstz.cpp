@@ -10,6 +10,7 @@
 
 #include <QDateEdit>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,11 +18,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <limits>
 
 namespace vek {
 
@@ -117,6 +118,14 @@ Tfstz::Tfstz(QWidget* parent)
     Button3 = new QPushButton(QStringLiteral("发 送"), right);
     Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setGeometry(184, 80, 75, 25);
+    lbl_progress = new QLabel(right);
+    lbl_progress->setObjectName(QStringLiteral("lbl_progress"));
+    lbl_progress->setGeometry(8, 110, 281, 16);
+    lbl_progress->setTextFormat(Qt::PlainText);
+    lbl_progress->setVisible(false);
+    // The subject is checked against what a datagram can carry when it is sent; the box itself never
+    // cuts a pasted text short without a word.
+    edt_zt->setMaxLength(std::numeric_limits<int>::max());
 
     auto* columns = new QHBoxLayout;
     columns->setSpacing(0);
@@ -138,6 +147,9 @@ Tfstz::Tfstz(QWidget* parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &Tfstz::Button2Click);
     DateTimePicker1->installEventFilter(this);
     edt_zt->installEventFilter(this);
+    m_pace.setSingleShot(true);
+    m_pace.setTimerType(Qt::PreciseTimer);
+    connect(&m_pace, &QTimer::timeout, this, &Tfstz::paceTimeout);
 }
 
 void Tfstz::showEvent(QShowEvent* event)
@@ -270,6 +282,8 @@ void Tfstz::LoadRecipientTree()
 
 void Tfstz::Button1Click()
 {
+    if (m_sending)
+        return;
     QTreeWidgetItem* node = TreeView1->currentItem();
     if (!node || !node->isSelected())
         return;
@@ -282,6 +296,8 @@ void Tfstz::Button1Click()
 
 void Tfstz::Button2Click()
 {
+    if (m_sending)
+        return;
     const int row = ListBox1->currentRow();
     if (row < 0 || !ListBox1->item(row)->isSelected())
         return;
@@ -289,22 +305,23 @@ void Tfstz::Button2Click()
     delete ListBox2->takeItem(row);
 }
 
-void Tfstz::appendInsert(const QString& name, const QString& login, const QString& zxip, const QString& guid,
-                         const QString& now, const QString& today)
+QStringList Tfstz::insertLines(const Recipient& r) const
 {
     const rryxx& u = forms::DataModule1->cur_user;
-    const QString subject = edt_zt->text();
-    Query1.add(QStringLiteral("insert into tbl_main(bh,xt,lx,zt,sdwcsj,nr,fsr,fsrgh,jsr,jsrgh,fsrq,jsrq,sftx) values("));
-    const QStringList values = {guid,   QStringLiteral("消息"), QStringLiteral("通知"), subject, now,
-                                subject, u.cur_xm,             u.cur_yhm,             name,    login,
-                                today,   DateTimePicker1->date().toString(QStringLiteral("yyyy-MM-dd")),
-                                zxip.isEmpty() ? QStringLiteral("是") : QStringLiteral("否")};
+    const QStringList values = {r.guid,  QStringLiteral("消息"), QStringLiteral("通知"), m_subject, m_now,
+                                m_subject, u.cur_xm,             u.cur_yhm,             r.name,    r.login,
+                                m_today,   m_jsrq,
+                                r.zxip.isEmpty() ? QStringLiteral("是") : QStringLiteral("否")};
+    QStringList lines{QStringLiteral("insert into tbl_main(bh,xt,lx,zt,sdwcsj,nr,fsr,fsrgh,jsr,jsrgh,fsrq,jsrq,sftx) values(")};
     for (int i = 0; i < values.size(); ++i)
-        Query1.add(db::sqlLiteral(values[i]) + (i + 1 < values.size() ? QStringLiteral(",") : QStringLiteral(");")));
+        lines << db::sqlLiteral(values[i]) + (i + 1 < values.size() ? QStringLiteral(",") : QStringLiteral(");"));
+    return lines;
 }
 
 void Tfstz::Button3Click()
 {
+    if (m_sending)
+        return;
     if (ListBox2->count() == 0) {
         platform::tip(QStringLiteral("没有目标发送人，请选择！"));
         return;
@@ -313,15 +330,22 @@ void Tfstz::Button3Click()
         platform::tip(QStringLiteral("不能以部门的权限发送通知！"));
         return;
     }
-    TDataModule1& dm = *forms::DataModule1;
+    // A subject that the receivers could not read whole is refused before anything is stored.
+    const QString subject = edt_zt->text();
+    const QString tooLong = notices::bodyFitMessage(
+        notices::fitShowBody(QStringLiteral("通知"), QStringLiteral("消息"), subject), QStringLiteral("主题"));
+    if (!tooLong.isEmpty()) {
+        platform::tip(tooLong);
+        edt_zt->setFocus();
+        return;
+    }
     const QDateTime clock = QDateTime::currentDateTime();
-    const QString now = clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QString today = clock.toString(QStringLiteral("yyyy-MM-dd"));
-    QStringList addresses;
+    m_subject = subject;
+    m_now = clock.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    m_today = clock.toString(QStringLiteral("yyyy-MM-dd"));
+    m_jsrq = DateTimePicker1->date().toString(QStringLiteral("yyyy-MM-dd"));
+    m_recipients.clear();
     try {
-        Query1.close();
-        Query1.clear();
-        Query1.add(QStringLiteral("begin tran"));
         auto lookUp = [this](const QString& code) {
             qry_tmp.close();
             qry_tmp.clear();
@@ -337,12 +361,11 @@ void Tfstz::Button3Click()
                 const QString guid = platform::newGuid();
                 if (guid.isEmpty()) {
                     platform::tip(QStringLiteral("创建GUID失败，请重试！"));
+                    m_recipients.clear();
                     return; // nothing stored, nothing sent
                 }
                 lookUp(key.code);
-                const QString zxip = qry_tmp.asString(QStringLiteral("zxip"));
-                addresses << zxip;
-                appendInsert(key.name, key.login, zxip, guid, now, today);
+                m_recipients.push_back({key.name, key.login, qry_tmp.asString(QStringLiteral("zxip")), guid});
             } else {
                 lookUp(key.code);
                 for (qry_tmp.first(); !qry_tmp.eof(); qry_tmp.next()) {
@@ -351,38 +374,148 @@ void Tfstz::Button3Click()
                         platform::tip(QStringLiteral("创建GUID失败，请重试！"));
                         break; // the rest of this department is skipped
                     }
-                    const QString zxip = qry_tmp.asString(QStringLiteral("zxip"));
-                    appendInsert(qry_tmp.asString(QStringLiteral("name")), qry_tmp.asString(QStringLiteral("vekyhm")), zxip,
-                                 guid, now, today);
-                    addresses << zxip;
+                    m_recipients.push_back({qry_tmp.asString(QStringLiteral("name")), qry_tmp.asString(QStringLiteral("vekyhm")),
+                                            qry_tmp.asString(QStringLiteral("zxip")), guid});
                 }
             }
         }
-        Query1.add(QStringLiteral("commit tran"));
     } catch (const VekError& e) {
-        // A look-up failed before anything was sent.
+        // A look-up failed before anything was stored or sent.
+        m_recipients.clear();
         showDefaultError(e.message());
         return;
     }
 
+    // From here on the send runs until its result is shown: the buttons wait for it. The rows go
+    // into one transaction, a slice of statements per turn of the event loop, so that the window
+    // keeps repainting; the datagrams follow once the transaction is committed.
+    m_sending = true;
+    m_refocus = focusWidget();
+    setButtonsEnabled(false);
+    m_stored = 0;
+    m_phase = Phase::Storing;
+    lbl_progress->setText(QStringLiteral("正在保存通知：0/%1").arg(m_recipients.size()));
+    lbl_progress->setVisible(true);
+    storeNextSlice();
+}
+
+// One slice of the rows' transaction: "begin tran" with the first, "commit tran" with the last.
+// Each slice is sent as one batch; the slices joined by CR LF are the whole send's batch.
+void Tfstz::storeNextSlice()
+{
+    if (m_phase != Phase::Storing)
+        return;
+    QStringList lines;
+    if (m_stored == 0)
+        lines << QStringLiteral("begin tran");
+    const int total = int(m_recipients.size());
+    int end = m_stored;
+    while (end < total && end - m_stored < kRowsPerSlice)
+        lines << insertLines(m_recipients[end++]);
+    if (end == total)
+        lines << QStringLiteral("commit tran");
+    Query1.close();
+    Query1.setLines(lines);
     try {
         Query1.execute();
-        const QByteArray payload = notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"), edt_zt->text());
-        for (const QString& address : addresses) {
-            if (address.trimmed().isEmpty())
-                continue;
-            IdUDPClient.send(address.trimmed(), dm.settings().port, payload);
-            QThread::msleep(3);
-        }
     } catch (const VekError&) {
-        try {
-            dm.ADOConnection1.rollback();
-        } catch (const VekError&) {
-        }
-        platform::tip(QStringLiteral("发送失败，请确认网络正常！"));
+        endSend(false);
         return;
     }
-    platform::tip(QStringLiteral("发送成功！"));
+    m_stored = end;
+    if (m_stored < total) {
+        lbl_progress->setText(QStringLiteral("正在保存通知：%1/%2").arg(m_stored).arg(total));
+        m_pace.start(0);
+        return;
+    }
+    // Every row is stored: now the datagrams, to the addresses that are not blank.
+    m_outbox.clear();
+    for (const Recipient& r : std::as_const(m_recipients))
+        if (!r.zxip.trimmed().isEmpty())
+            m_outbox << r.zxip.trimmed();
+    m_recipients.clear();
+    m_payload = notices::showDatagram(QStringLiteral("通知"), QStringLiteral("消息"), m_subject);
+    m_total = int(m_outbox.size());
+    m_sent = 0;
+    m_phase = Phase::Sending;
+    if (m_outbox.isEmpty()) {
+        endSend(true);
+        return;
+    }
+    lbl_progress->setText(QStringLiteral("正在发送通知：0/%1").arg(m_total));
+    sendNextDatagram();
+}
+
+// One datagram, then the pause before the next one (or before the result) runs on the event loop.
+void Tfstz::sendNextDatagram()
+{
+    if (m_phase != Phase::Sending)
+        return;
+    if (m_outbox.isEmpty()) {
+        endSend(true);
+        return;
+    }
+    try {
+        IdUDPClient.send(m_outbox.takeFirst(), forms::DataModule1->settings().port, m_payload);
+    } catch (const VekError&) {
+        endSend(false);
+        return;
+    }
+    ++m_sent;
+    // The line is redrawn a few times a second, not for every datagram.
+    if (m_sent == 1 || m_sent == m_total || !m_progressShown.isValid() || m_progressShown.elapsed() >= 100) {
+        lbl_progress->setText(QStringLiteral("正在发送通知：%1/%2").arg(m_sent).arg(m_total));
+        m_progressShown.start();
+    }
+    m_pace.start(kPauseMs);
+}
+
+void Tfstz::paceTimeout()
+{
+    if (m_phase == Phase::Storing)
+        storeNextSlice();
+    else
+        sendNextDatagram();
+}
+
+void Tfstz::endSend(bool ok)
+{
+    m_pace.stop();
+    m_phase = Phase::Idle;
+    m_outbox.clear();
+    m_recipients.clear();
+    if (!ok) {
+        try {
+            forms::DataModule1->ADOConnection1.rollback();
+        } catch (const VekError&) {
+        }
+    }
+    lbl_progress->setVisible(false);
+    m_progressShown.invalidate();
+    platform::tip(ok ? QStringLiteral("发送成功！") : QStringLiteral("发送失败，请确认网络正常！"));
+    m_sending = false;
+    setButtonsEnabled(true);
+    if (m_refocus && m_refocus->isEnabled() && m_refocus->isVisible())
+        m_refocus->setFocus();
+    m_refocus = nullptr;
+    Q_EMIT sendEnded(ok);
+}
+
+Tfstz::~Tfstz()
+{
+    // A page that goes while its rows are half stored leaves none of them behind.
+    if (m_phase == Phase::Storing && m_stored > 0 && forms::DataModule1) {
+        try {
+            forms::DataModule1->ADOConnection1.rollback();
+        } catch (const VekError&) {
+        }
+    }
+}
+
+void Tfstz::setButtonsEnabled(bool enabled)
+{
+    for (QPushButton* b : {RzButton1, Button1, Button2, Button3})
+        b->setEnabled(enabled);
 }
 
 } // namespace vek

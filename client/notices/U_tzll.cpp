@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace vek {
 
 namespace {
@@ -165,6 +167,7 @@ Ttzll::Ttzll(QWidget* parent)
     RzEdit1->setObjectName(QStringLiteral("RzEdit1"));
     RzEdit1->setGeometry(1, 6, 513, 20);
     RzEdit1->setAccessibleName(QStringLiteral("回复内容"));
+    RzEdit1->setMaxLength(std::numeric_limits<int>::max()); // checked when sent, never cut short silently
     RzButton1 = new QPushButton(QStringLiteral("发 送"), Panel5);
     RzButton1->setObjectName(QStringLiteral("RzButton1"));
     RzButton1->setGeometry(518, 3, 55, 25);
@@ -328,6 +331,14 @@ bool Ttzll::eventFilter(QObject* watched, QEvent* event)
 
 void Ttzll::RzButton1Click()
 {
+    // A reply that the receiver could not read whole is refused before anything is stored.
+    const QString tooLong = notices::bodyFitMessage(
+        notices::fitShowBody(QStringLiteral("通知"), QStringLiteral("消息"), RzEdit1->text()), QStringLiteral("回复内容"));
+    if (!tooLong.isEmpty()) {
+        platform::tip(tooLong);
+        RzEdit1->setFocus();
+        return;
+    }
     const QString guid = platform::newGuid();
     if (guid.isEmpty()) {
         platform::tip(QStringLiteral("创建GUID失败，请重试！"));

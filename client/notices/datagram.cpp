@@ -8,6 +8,8 @@
 #include <QStringEncoder>
 #include <QUdpSocket>
 
+#include <limits>
+
 namespace vek::notices {
 
 QByteArray toGbk(const QString& text)
@@ -61,6 +63,46 @@ std::optional<ShowNotice> parseShow(const QString& text)
 QByteArray showDatagram(const QString& caption, const QString& heading, const QString& body)
 {
     return toGbk(QStringLiteral("show|") + caption + QLatin1Char('|') + heading + QLatin1Char('|') + body);
+}
+
+BodyFit fitShowBody(const QString& caption, const QString& heading, const QString& body)
+{
+    BodyFit fit;
+    const QByteArray encoded = toGbk(body);
+    fit.bytes = int(qMin<qsizetype>(encoded.size(), std::numeric_limits<int>::max()));
+    fit.room = kTextLimit - int(showDatagram(caption, heading, QString()).size());
+    if (fromGbk(encoded) != body) {
+        // Find the first character that does not come back from GBK (it would arrive as "?").
+        for (qsizetype i = 0; i < body.size();) {
+            const qsizetype width = (body.at(i).isHighSurrogate() && i + 1 < body.size()) ? 2 : 1;
+            const QString ch = body.mid(i, width);
+            if (fromGbk(toGbk(ch)) != ch) {
+                fit.unencodable = ch;
+                break;
+            }
+            i += width;
+        }
+        if (fit.unencodable.isEmpty())
+            fit.unencodable = QStringLiteral("?");
+    }
+    return fit;
+}
+
+QString bodyFitMessage(const BodyFit& fit, const QString& what)
+{
+    if (!fit.unencodable.isEmpty()) {
+        const QString shown = fit.unencodable.at(0).isPrint() || fit.unencodable.size() == 2
+                                  ? fit.unencodable
+                                  : QStringLiteral("U+%1").arg(fit.unencodable.at(0).unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        return QStringLiteral("%1中的字符“%2”无法在通知中传送，请删除或改写后再发送。").arg(what, shown);
+    }
+    if (fit.bytes > fit.room)
+        return QStringLiteral("%1太长：通知最多能带 %2 个字节（一个汉字占 2 个字节，约 %3 个汉字），现在是 %4 个字节，请删减后再发送。")
+            .arg(what)
+            .arg(fit.room)
+            .arg(fit.room / 2)
+            .arg(fit.bytes);
+    return {};
 }
 
 QByteArray updateDatagram(const QString& login)

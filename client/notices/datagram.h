@@ -38,6 +38,19 @@ inline bool isShowDatagram(const QByteArray& bytes)
 }
 
 QByteArray showDatagram(const QString& caption, const QString& heading, const QString& body);
+
+// Whether a body typed by a user reaches the receiver whole behind the given caption and heading: the
+// receiver reads only the first kTextLimit bytes, and GBK cannot carry every character.
+struct BodyFit {
+    int bytes = 0;       // GBK bytes of the body
+    int room = 0;        // GBK bytes the receiver reads behind the caption and heading
+    QString unencodable; // the first character GBK cannot carry, empty when there is none
+    bool fits() const { return unencodable.isEmpty() && bytes <= room; }
+};
+BodyFit fitShowBody(const QString& caption, const QString& heading, const QString& body);
+// The message that tells the user why `what` (the box's name, e.g. "主题") cannot be sent, or "" when
+// it fits.
+QString bodyFitMessage(const BodyFit& fit, const QString& what);
 QByteArray updateDatagram(const QString& login);
 
 // A page's UDP client (IdUDPClient): sends from an ephemeral port. Throws VekError when the host

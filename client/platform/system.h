@@ -17,4 +17,8 @@ void setGuidSource(std::function<QString()> source);
 // The workstation's address: the first IPv4 address the local host name resolves to, dotted.
 QString localIPv4Address();
 
+// A multi-line box's text with the workstations' line ends: every line break (LF, CR, CR LF, and the
+// Unicode line and paragraph separators) becomes CR LF, as the service centre's readers expect.
+QString workstationLines(const QString& text);
+
 } // namespace vek::platform

@@ -1,6 +1,7 @@
 #include "vekapplication.h"
 
 #include "db/vekerror.h"
+#include "enterkey.h"
 #include "platform/messagebox.h"
 
 #include <exception>
@@ -18,6 +19,7 @@ VekApplication::VekApplication(int& argc, char** argv) : QApplication(argc, argv
     initClientResources();
     setApplicationName(QStringLiteral("Vekora"));
     setQuitOnLastWindowClosed(false);
+    installEnterPressesButton(this);
 }
 
 VekApplication::~VekApplication()

@@ -195,6 +195,25 @@ private Q_SLOTS:
         QVERIFY(p.boxes.boxes.isEmpty()); // Enter did not start the change
     }
 
+    // Old password, Enter, new password, Enter (to "修 改"), Enter: the password is changed.
+    void keyboardChange()
+    {
+        Page p;
+        Tggkl& g = p.open();
+        QVERIFY(g.edt_kl->hasFocus());
+        typeText(QApplication::focusWidget(), kOld + QStringLiteral("\nN3w口令\n"));
+        QVERIFY(g.btn_zc->hasFocus());
+        QVERIFY(p.boxes.boxes.isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("更改口令成功，请牢记新口令！")});
+        QCOMPARE(p.passwords(), (QStringList{QStringLiteral("10231|N3w口令"), QStringLiteral("10232|1234")}));
+        // "重 置" by the keypad's Enter.
+        g.btn_qx->setFocus();
+        QTest::keyClick(g.btn_qx, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(g.edt_kl->text(), QString());
+        QCOMPARE(g.edt_xkl->text(), QString());
+    }
+
     void enterChainAndReset()
     {
         Page p;

@@ -192,6 +192,35 @@ private Q_SLOTS:
         QCOMPARE(d.btn_zj->text(), QStringLiteral("增 加"));
     }
 
+    // The whole addition by keyboard: "增 加" with Enter, the staff number and Enter (look-up), Enter
+    // through the boxes, Tab to "保 存", Enter.
+    void addByKeyboard()
+    {
+        Staff s;
+        Tyhxxpz& d = s.open();
+        d.btn_zj->setFocus();
+        QTest::keyClick(d.btn_zj, Qt::Key_Return);
+        d.edt_gh->setFocus();
+        s.type(d.edt_gh, QStringLiteral("0108"));
+        QTest::keyClick(d.edt_gh, Qt::Key_Return);
+        QVERIFY(d.edt_bz->hasFocus());
+        QTest::keyClick(d.edt_bz, Qt::Key_Return);
+        QVERIFY(d.edt_zy->hasFocus());
+        s.type(d.edt_zy, QStringLiteral("电气"));
+        QTest::keyClick(d.edt_zy, Qt::Key_Return);
+        QVERIFY(d.DBEdit1->hasFocus());
+        s.type(d.DBEdit1, QStringLiteral("oa'周"));
+        for (int i = 0; i < 12 && QApplication::focusWidget() != d.btn_bc; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), d.btn_bc);
+        QVERIFY(s.boxes.boxes.isEmpty());
+        QTest::keyClick(d.btn_bc, Qt::Key_Return);
+        QCOMPARE(s.boxes.texts(), QStringList{QStringLiteral("增加成功！")});
+        QCOMPARE(s.w.value(QStringLiteral("vek"), QStringLiteral("select code || '|' || name || '|' || zy from tbl_jxry where vekyhm='0108'")),
+                 QStringLiteral("4083020108|周七|电气"));
+        QCOMPARE(s.w.value(QStringLiteral("vek"), QStringLiteral("select oayhm from tbl_dzb where vekyhm='0108'")), QStringLiteral("oa'周"));
+    }
+
     void addWithLookup()
     {
         Staff s;

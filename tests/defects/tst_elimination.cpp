@@ -136,6 +136,25 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), f->edt_xqsm);
     }
 
+    // The eliminator, Enter, the note, Tab to "消 缺", Enter: the defect is closed.
+    void keyboardElimination()
+    {
+        Form t;
+        auto f = t.open(QStringLiteral("F'02"));
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        f->edt_xqr->setFocus();
+        typeText(QApplication::focusWidget(), QStringLiteral("07'1\n已更换轴承"));
+        QCOMPARE(QApplication::focusWidget(), f->edt_xqsm);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f->Button1);
+        QVERIFY(t.boxes.boxes.isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(t.boxes.texts(), QStringList{QStringLiteral("消缺成功！")});
+        QCOMPARE(t.flaw(QStringLiteral("F'02")).value(0), QStringLiteral("70"));
+        QCOMPARE(t.flaw(QStringLiteral("F'02")).value(2), QStringLiteral("已更换轴承"));
+    }
+
     void noWaitingDefect_data()
     {
         QTest::addColumn<QString>("code");

@@ -99,6 +99,76 @@ QStringList tabChain(QWidget* first, int count)
 class TstReportPages : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The whole report by keyboard, as a reporter types it: staff number, Enter (look-up), telephone,
+    // Enter, address, Enter (MIS: the model box, Enter), a description of two lines, Tab to "保 存",
+    // Enter. The description is stored with CR LF between its lines.
+    void keyboardReportStoresCrLf_data()
+    {
+        QTest::addColumn<bool>("mis");
+        QTest::newRow("MIS") << true;
+        QTest::newRow("property") << false;
+    }
+    void keyboardReportStoresCrLf()
+    {
+        QFETCH(bool, mis);
+        Pages p;
+        std::unique_ptr<TBQ_base> page;
+        if (mis)
+            page = open<TBQ_MIS>();
+        else
+            page = open<TBQ_WY>();
+        page->edt_gh->setFocus();
+        typeText(QApplication::focusWidget(), QStringLiteral("0202\n"));
+        QCOMPARE(page->edt_xm->text(), QStringLiteral("王五"));
+        QCOMPARE(QApplication::focusWidget(), page->edt_dh);
+        typeText(QApplication::focusWidget(), QStringLiteral("6120\n集控楼\n"));
+        if (mis)
+            typeText(QApplication::focusWidget(), QStringLiteral("\n"));
+        QCOMPARE(QApplication::focusWidget(), page->mm_ms);
+        typeText(QApplication::focusWidget(), QStringLiteral("打印机\n不出纸"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), page->btn_save);
+        QVERIFY(p.boxes.boxes.isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("报缺成功！")});
+        QCOMPARE(p.w.rows(QStringLiteral("ServiceCenter"), QStringLiteral("select tel,address,userid from reportbugs")),
+                 (QList<QStringList>{{"6120", "集控楼", "7%'01"}}));
+        // The bytes stored: UTF-8 of 打印机, CR LF, UTF-8 of 不出纸.
+        QCOMPARE(p.w.value(QStringLiteral("ServiceCenter"), QStringLiteral("select hex(faultdescription) from reportbugs")),
+                 QString::fromLatin1(QStringLiteral("打印机\r\n不出纸").toUtf8().toHex().toUpper()));
+        QVERIFY(QStringLiteral("打印机\r\n不出纸").toUtf8().contains("\xe6\x9c\xba\r\n\xe4\xb8\x8d"));
+    }
+
+    // Every kind of line break a box or a paste can bring becomes CR LF, once.
+    void lineEnds_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("LF") << QStringLiteral("a\nb") << QStringLiteral("a\r\nb");
+        QTest::newRow("CR LF stays") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb");
+        QTest::newRow("lone CR") << QStringLiteral("a\rb") << QStringLiteral("a\r\nb");
+        QTest::newRow("LF CR is two") << QStringLiteral("a\n\rb") << QStringLiteral("a\r\n\r\nb");
+        QTest::newRow("paragraph separator") << QStringLiteral("a\u2029b") << QStringLiteral("a\r\nb");
+        QTest::newRow("line separator") << QStringLiteral("a\u2028b") << QStringLiteral("a\r\nb");
+        QTest::newRow("blank lines and the ends") << QStringLiteral("\na\n\n") << QStringLiteral("\r\na\r\n\r\n");
+        QTest::newRow("one line") << QStringLiteral("it's") << QStringLiteral("it's");
+    }
+    void lineEnds()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QCOMPARE(platform::workstationLines(typed), stored);
+        // Through the page: whatever the box holds is stored with CR LF.
+        Pages p;
+        auto page = open<TBQ_WY>();
+        fill(*page, QStringLiteral("0202"), QStringLiteral("6120"), QStringLiteral("集控楼"), typed);
+        page->edt_xm->setText(QStringLiteral("王五"));
+        page->btn_save->click();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("报缺成功！")});
+        const QString got = p.w.value(QStringLiteral("ServiceCenter"), QStringLiteral("select faultdescription from reportbugs"));
+        QCOMPARE(got, stored);
+    }
+
     void lookup_data()
     {
         QTest::addColumn<QString>("staff");
@@ -220,7 +290,8 @@ private Q_SLOTS:
                      QStringLiteral("'") + QString(computertype).replace(QStringLiteral("'"), QStringLiteral("''")) +
                          QStringLiteral("',"),
                      QStringLiteral("'") + system + QStringLiteral("',"),
-                     QStringLiteral("'屏幕不亮\n开机''无反应'' 100%\n第三行',"),
+                     // The lines as the workstations write them: CR LF.
+                     QStringLiteral("'屏幕不亮\r\n开机''无反应'' 100%\r\n第三行',"),
                      QStringLiteral("getdate(),"),
                      QStringLiteral("'7%''01',"),
                      QStringLiteral("0,"),
@@ -229,7 +300,8 @@ private Q_SLOTS:
                                  .join(QStringLiteral("\r\n"))};
         QCOMPARE(trace.texts(QStringLiteral("ADOConnection169")), expected);
         QCOMPARE(p.reports(), (QList<QStringList>{{kMisType, QStringLiteral("0551-1234'5"),
-                                                   QStringLiteral("2号楼'301 \"东\""), computertype, system, text,
+                                                   QStringLiteral("2号楼'301 \"东\""), computertype, system,
+                                                   QString(text).replace(QStringLiteral("\n"), QStringLiteral("\r\n")),
                                                    kStamp, QStringLiteral("7%'01"), QStringLiteral("0"),
                                                    QStringLiteral("张'三")}}));
         QCOMPARE(p.w.value(QStringLiteral("ServiceCenter"), QStringLiteral("select id from reportbugs")),
@@ -267,7 +339,7 @@ private Q_SLOTS:
         }
         QCOMPARE(p.boxes.texts(), (QStringList{QStringLiteral("报缺成功！"), QStringLiteral("报缺成功！")}));
         const QStringList rest{QStringLiteral("8801"), QStringLiteral("食堂'二楼"), QStringLiteral("<null>"),
-                               QStringLiteral("<null>"), QStringLiteral("水管漏水\n地面积水"), kStamp,
+                               QStringLiteral("<null>"), QStringLiteral("水管漏水\r\n地面积水"), kStamp,
                                QStringLiteral("7%'01"), QStringLiteral("0"), QStringLiteral("张'三")};
         QCOMPARE(p.w.rows(QStringLiteral("ServiceCenter"), kRowColumns + QStringLiteral(" order by typeid")),
                  (QList<QStringList>{QStringList{QStringLiteral("14048437-030D-478F-B978-A5F3DA6AAAC4")} + rest,

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QTableWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -255,6 +256,65 @@ private Q_SLOTS:
         QCOMPARE(b.w.value(QStringLiteral("vek"), QStringLiteral("select fsrgh || '>' || jsrgh from tbl_main where zt='好'")),
                  QStringLiteral("zhangsan>oa"));
         QCOMPARE(b.received(0).size(), 0);
+    }
+
+    // A reply whose datagram the receiver could not read whole is refused before it is stored; one
+    // that just fits is stored and arrives whole.
+    void replyLimits_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("fits: 504 Han and one letter") << QString(504, QChar(0x6536)) + QLatin1Char('x') << QString();
+        QTest::newRow("one byte too long")
+            << QString(504, QChar(0x6536)) + QStringLiteral("xy")
+            << QStringLiteral("回复内容太长：通知最多能带 1009 个字节（一个汉字占 2 个字节，约 504 个汉字），现在是 1010 个字节，请删减后再发送。");
+        QTest::newRow("not in GBK") << QStringLiteral("收到 \u20A9")
+                                    << QStringLiteral("回复内容中的字符“\u20A9”无法在通知中传送，请删除或改写后再发送。");
+    }
+    void replyLimits()
+    {
+        QFETCH(QString, reply);
+        QFETCH(QString, message);
+        Browser b;
+        b.query(0, 0);
+        b.page->RzDBGrid1->setCurrentCell(b.subjects().indexOf(QStringLiteral("一")), 2);
+        b.page->N1Click();
+        b.page->RzEdit1->clear();
+        b.page->RzEdit1->insert(reply);
+        QCOMPARE(b.page->RzEdit1->text(), reply); // nothing cut off
+        QTest::keyClick(b.page->RzEdit1, Qt::Key_Return);
+        const QString stored = b.w.value(QStringLiteral("vek"), QStringLiteral("select count(*) from tbl_main where jsrgh='10232' and zt<>'五'"));
+        if (message.isEmpty()) {
+            QCOMPARE(b.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+            QCOMPARE(stored, QStringLiteral("1"));
+            const QList<QByteArray> got = b.received(1);
+            QCOMPARE(got.size(), 1);
+            QCOMPARE(notices::parseShow(notices::fromGbk(got.first(), notices::kTextLimit))->body, QStringLiteral("    ") + reply);
+        } else {
+            QCOMPARE(b.boxes.texts(), QStringList{message});
+            QCOMPARE(stored, QStringLiteral("0"));
+            QCOMPARE(b.received(0).size(), 0);
+            QVERIFY(b.page->Panel5->isVisible()); // the band stays open with the text for shortening
+            QCOMPARE(b.page->RzEdit1->text(), reply);
+        }
+    }
+
+    // "查 询" and the reply's "发 送" pressed with Enter.
+    void buttonsByKeyboard()
+    {
+        Browser b;
+        QApplication::setActiveWindow(b.page.get());
+        b.page->cbb_yd->setCurrentIndex(0);
+        b.page->Button3->setFocus();
+        QTest::keyClick(b.page->Button3, Qt::Key_Return);
+        QCOMPARE(b.subjects(), (QStringList{"四", "三", "二", "一"}));
+        b.page->RzDBGrid1->setCurrentCell(3, 2);
+        b.page->N1Click();
+        b.page->RzEdit1->setText(QStringLiteral("好"));
+        b.page->RzButton1->setFocus();
+        QTest::keyClick(b.page->RzButton1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(b.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(b.w.value(QStringLiteral("vek"), QStringLiteral("select jsrgh from tbl_main where zt='好'")), QStringLiteral("10232"));
     }
 
     void replyGuidFailureKeepsTheBand()

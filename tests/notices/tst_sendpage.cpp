@@ -15,6 +15,10 @@
 #include <QListWidget>
 #include <QNetworkDatagram>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QLabel>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUdpSocket>
@@ -78,6 +82,15 @@ struct Page {
         return w.rows(QStringLiteral("vek"), QStringLiteral("select jsr,jsrgh,zt,nr,fsr,fsrgh,xt,lx,sftx,sfcy,jsrq from tbl_main order by jsrgh, rowid"));
     }
     QList<QByteArray> received(int expected) { return receiveDatagrams(inbox, expected); }
+    // "发 送" and what follows it until the result is shown: the datagrams go out from the event loop.
+    void send()
+    {
+        QSignalSpy ended(page.get(), &Tfstz::sendEnded);
+        page->Button3Click();
+        if (page->isSending())
+            QVERIFY(ended.wait(30000));
+        QVERIFY(!page->isSending());
+    }
 };
 
 QStringList readGbk(const QString& path)
@@ -175,7 +188,7 @@ private Q_SLOTS:
         p.page->DateTimePicker1->setDate(QDate(2027, 1, 5));
         p.page->edt_zt->setText(QStringLiteral("it's 100% 检修\r\n通知"));
         StatementTrace trace;
-        p.page->Button3Click();
+        p.send();
         QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
         const QString subject = QStringLiteral("it's 100% 检修\r\n通知");
         const QString d = QStringLiteral("2027-01-05");
@@ -212,7 +225,7 @@ private Q_SLOTS:
         p.choose(QStringLiteral("李四 在线"));
         p.choose(QStringLiteral("王五 在线"));
         p.page->edt_zt->clear();
-        p.page->Button3Click();
+        p.send();
         QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
         const QByteArray bare("show|\xcd\xa8\xd6\xaa|\xcf\xfb\xcf\xa2|");
         QCOMPARE(receiveDatagrams(ws3, 2), (QList<QByteArray>{bare, bare}));
@@ -237,7 +250,7 @@ private Q_SLOTS:
         Page p;
         p.choose(QStringLiteral("集控一值"));
         p.w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_dzb set vekyhm='' where code like '200101%'"));
-        p.page->Button3Click();
+        p.send();
         QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
         QCOMPARE(p.rows().size(), 0);
         QCOMPARE(p.received(0).size(), 0);
@@ -260,7 +273,7 @@ private Q_SLOTS:
         if (choose)
             p.choose(QStringLiteral("李四"));
         p.dm->cur_user.cur_xm = xm;
-        p.page->Button3Click();
+        p.send();
         QCOMPARE(p.boxes.texts(), QStringList{message});
         QCOMPARE(p.rows().size(), 0);
     }
@@ -273,7 +286,7 @@ private Q_SLOTS:
         p.choose(QStringLiteral("李四"));
         int n = 0;
         platform::setGuidSource([&n] { return n++ == 0 ? QStringLiteral("{SAME}") : QStringLiteral("{SAME}"); });
-        p.page->Button3Click();
+        p.send();
         QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送失败，请确认网络正常！")});
         QCOMPARE(p.rows().size(), 0);
         QVERIFY(!p.dm->ADOConnection1.inTransaction());
@@ -281,7 +294,7 @@ private Q_SLOTS:
         // The next send works.
         platform::setGuidSource({});
         p.boxes.boxes.clear();
-        p.page->Button3Click();
+        p.send();
         QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
         QCOMPARE(p.rows().size(), 2);
     }
@@ -293,7 +306,7 @@ private Q_SLOTS:
         p.choose(QStringLiteral("王五 在线"));
         int n = 0;
         platform::setGuidSource([&n] { return ++n == 2 ? QString() : QStringLiteral("{G%1}").arg(n); });
-        p.page->Button3Click();
+        p.send();
         QCOMPARE(p.boxes.texts(), (QStringList{QStringLiteral("创建GUID失败，请重试！"), QStringLiteral("发送成功！")}));
         QCOMPARE(p.w.rows(QStringLiteral("vek"), QStringLiteral("select jsrgh from tbl_main order by jsrgh")),
                  (QList<QStringList>{{"10231"}, {"10301"}}));
@@ -304,9 +317,173 @@ private Q_SLOTS:
         q.choose(QStringLiteral("王五 在线"));
         int m = 0;
         platform::setGuidSource([&m] { return ++m == 2 ? QString() : QStringLiteral("{H%1}").arg(m); });
-        q.page->Button3Click();
+        q.send();
         QCOMPARE(q.boxes.texts(), QStringList{QStringLiteral("创建GUID失败，请重试！")});
         QCOMPARE(q.rows().size(), 0);
+    }
+
+    // The rows are stored at once; the datagrams follow from the event loop with the pause between
+    // them, the buttons wait for the result and a line counts the datagrams.
+    void sendRunsOnTheEventLoop()
+    {
+        Page p;
+        for (int i = 0; i < 5; ++i)
+            p.choose(QStringLiteral("张三 在线"));
+        p.page->edt_zt->setText(QStringLiteral("五次"));
+        QSignalSpy ended(p.page.get(), &Tfstz::sendEnded);
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+        tick.start(0);
+        QElapsedTimer clock;
+        clock.start();
+        p.page->Button3Click();
+        QCOMPARE(p.rows().size(), 5);
+        QVERIFY(p.page->isSending());
+        QVERIFY(p.boxes.boxes.isEmpty());
+        for (QPushButton* b : {p.page->RzButton1, p.page->Button1, p.page->Button2, p.page->Button3})
+            QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
+        QVERIFY(p.page->lbl_progress->isVisible());
+        QCOMPARE(p.page->lbl_progress->text(), QStringLiteral("正在发送通知：1/5"));
+        // A second "发 送" while the first runs does nothing, by mouse or by its handler.
+        QTest::mouseClick(p.page->Button3, Qt::LeftButton);
+        p.page->Button3Click();
+        QVERIFY(ended.wait(10000));
+        QVERIFY2(clock.elapsed() >= 5 * Tfstz::kPauseMs, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks))); // the event loop ran during the send
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended.first().first().toBool(), true);
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(p.received(5), QList<QByteArray>(5, notices::showDatagram("通知", "消息", "五次")));
+        QCOMPARE(p.rows().size(), 5);
+        for (QPushButton* b : {p.page->RzButton1, p.page->Button1, p.page->Button2, p.page->Button3})
+            QVERIFY2(b->isEnabled(), qPrintable(b->text()));
+        QVERIFY(!p.page->lbl_progress->isVisible());
+    }
+
+    // More rows than one turn of the event loop stores: the slices together are the one batch of the
+    // send, and a failure in the last slice leaves none of the rows behind.
+    void rowsStoredInSlicesOfOneTransaction()
+    {
+        const int n = 2 * Tfstz::kRowsPerSlice + 3;
+        Page p;
+        for (int i = 0; i < n; ++i)
+            p.choose(QStringLiteral("李四"));
+        StatementTrace trace;
+        p.send();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(p.rows().size(), n);
+        QStringList slices = trace.texts(QStringLiteral("ADOConnection1"));
+        slices.removeIf([](const QString& t) { return !t.contains(QStringLiteral("tran")) && !t.startsWith(QStringLiteral("insert")); });
+        QCOMPARE(slices.size(), 3);
+        const QString batch = slices.join(QStringLiteral("\r\n"));
+        QVERIFY(batch.startsWith(QStringLiteral("begin tran\r\ninsert into tbl_main(")));
+        QVERIFY(batch.endsWith(QStringLiteral("'是');\r\ncommit tran")));
+        QCOMPARE(batch.count(QStringLiteral("begin tran")), 1);
+        QCOMPARE(batch.count(QStringLiteral("commit tran")), 1);
+        QCOMPARE(batch.count(QStringLiteral("insert into tbl_main(")), n);
+
+        // The last row repeats the first one's key: the transaction fails at its end.
+        Page q;
+        for (int i = 0; i < n; ++i)
+            q.choose(QStringLiteral("李四"));
+        int made = 0;
+        platform::setGuidSource([&made, n] { return ++made == n ? QStringLiteral("{G1}") : QStringLiteral("{G%1}").arg(made); });
+        q.send();
+        QCOMPARE(q.boxes.texts(), QStringList{QStringLiteral("发送失败，请确认网络正常！")});
+        QCOMPARE(q.rows().size(), 0);
+        QVERIFY(!q.dm->ADOConnection1.inTransaction());
+        QVERIFY(q.page->Button3->isEnabled());
+    }
+
+    // The page closed while its rows are half stored: none of them stays.
+    void pageGoneWhileStoring()
+    {
+        Page p;
+        for (int i = 0; i < 2 * Tfstz::kRowsPerSlice; ++i)
+            p.choose(QStringLiteral("李四"));
+        p.page->Button3Click();
+        QVERIFY(p.page->isSending());
+        QVERIFY(p.dm->ADOConnection1.inTransaction());
+        p.page.reset();
+        QVERIFY(!p.dm->ADOConnection1.inTransaction());
+        QCOMPARE(p.rows().size(), 0);
+        QVERIFY(p.boxes.boxes.isEmpty());
+    }
+
+    // An address that cannot be resolved half-way: the datagrams before it have gone, the rows stay,
+    // the failure is reported and the page is usable again.
+    void unresolvableAddressEndsTheSend()
+    {
+        Page p;
+        p.w.sql(QStringLiteral("vek"), QStringLiteral("update tbl_dzb set zxip='ws-gone.invalid' where vekyhm='10232'"));
+        p.choose(QStringLiteral("张三 在线"));
+        p.choose(QStringLiteral("李四"));
+        p.choose(QStringLiteral("张三 在线"));
+        QSignalSpy ended(p.page.get(), &Tfstz::sendEnded);
+        p.send();
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送失败，请确认网络正常！")});
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended.first().first().toBool(), false);
+        QCOMPARE(p.rows().size(), 3);
+        QCOMPARE(p.received(1).size(), 1);
+        QVERIFY(p.page->Button3->isEnabled());
+        QVERIFY(!p.page->lbl_progress->isVisible());
+    }
+
+    // What the receivers read of a subject: the first 1024 bytes of the datagram, in GBK. A subject
+    // that would not arrive whole is refused before anything is stored, with the reason.
+    void subjectLimits_data()
+    {
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("message"); // empty: sent
+        const int room = 1024 - int(QByteArray("show|\xcd\xa8\xd6\xaa|\xcf\xfb\xcf\xa2|").size());
+        QCOMPARE(room, 1009);
+        QTest::newRow("1009 bytes of ASCII") << QString(1009, QLatin1Char('a')) << QString();
+        QTest::newRow("504 Han and 1 ASCII") << QString(504, QChar(0x68C0)) + QLatin1Char('a') << QString();
+        QTest::newRow("1010 bytes of ASCII")
+            << QString(1010, QLatin1Char('a'))
+            << QStringLiteral("主题太长：通知最多能带 1009 个字节（一个汉字占 2 个字节，约 504 个汉字），现在是 1010 个字节，请删减后再发送。");
+        QTest::newRow("505 Han")
+            << QString(505, QChar(0x68C0))
+            << QStringLiteral("主题太长：通知最多能带 1009 个字节（一个汉字占 2 个字节，约 504 个汉字），现在是 1010 个字节，请删减后再发送。");
+        QTest::newRow("a pasted 40,000 characters")
+            << QString(40000, QLatin1Char('x'))
+            << QStringLiteral("主题太长：通知最多能带 1009 个字节（一个汉字占 2 个字节，约 504 个汉字），现在是 40000 个字节，请删减后再发送。");
+        QTest::newRow("a character GBK cannot carry")
+            << QStringLiteral("检修 \U0001F525 今晚")
+            << QStringLiteral("主题中的字符“\U0001F525”无法在通知中传送，请删除或改写后再发送。");
+        QTest::newRow("Korean") << QStringLiteral("안녕") << QStringLiteral("主题中的字符“안”无法在通知中传送，请删除或改写后再发送。");
+    }
+    void subjectLimits()
+    {
+        QFETCH(QString, subject);
+        QFETCH(QString, message);
+        Page p;
+        p.choose(QStringLiteral("张三 在线"));
+        p.page->edt_zt->setFocus();
+        // Typed or pasted, the box keeps the whole text.
+        p.page->edt_zt->clear();
+        p.page->edt_zt->insert(subject);
+        QCOMPARE(p.page->edt_zt->text(), subject);
+        p.send();
+        if (message.isEmpty()) {
+            QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+            QCOMPARE(p.w.value(QStringLiteral("vek"), QStringLiteral("select zt from tbl_main")), subject);
+            // The receiver's reading of the datagram's first 1024 bytes gives the whole subject.
+            const QList<QByteArray> got = p.received(1);
+            QCOMPARE(got.size(), 1);
+            QVERIFY(got.first().size() <= notices::kTextLimit);
+            const auto shown = notices::parseShow(notices::fromGbk(got.first(), notices::kTextLimit));
+            QVERIFY(shown);
+            QCOMPARE(shown->body, QStringLiteral("    ") + subject);
+        } else {
+            QCOMPARE(p.boxes.texts(), QStringList{message});
+            QCOMPARE(p.rows().size(), 0);
+            QCOMPARE(p.received(0).size(), 0);
+            QCOMPARE(p.page->edt_zt->text(), subject); // nothing of it lost
+            QVERIFY(p.page->Button3->isEnabled());
+        }
     }
 
     void enterChain()
@@ -320,6 +497,39 @@ private Q_SLOTS:
         QTest::keyClick(p.page->edt_zt, Qt::Key_Return);
         QVERIFY(p.page->Button3->hasFocus());
         QVERIFY(p.boxes.boxes.isEmpty()); // Enter does not send
+    }
+
+    // Choose, then date, Enter, subject, Enter, Enter: the second Enter, on "发 送", sends.
+    void keyboardSend()
+    {
+        Page p;
+        QApplication::setActiveWindow(p.page.get());
+        QVERIFY(QTest::qWaitForWindowActive(p.page.get()));
+        p.choose(QStringLiteral("张三 在线"));
+        QSignalSpy ended(p.page.get(), &Tfstz::sendEnded);
+        p.page->DateTimePicker1->setFocus();
+        typeText(QApplication::focusWidget(), QStringLiteral("\n"));
+        typeText(QApplication::focusWidget(), QStringLiteral("今晚检修\n"));
+        QCOMPARE(QApplication::focusWidget(), p.page->Button3);
+        QVERIFY(p.boxes.boxes.isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(ended.size() == 1 || ended.wait(10000));
+        QCOMPARE(p.boxes.texts(), QStringList{QStringLiteral("发送成功！")});
+        QCOMPARE(p.w.rows(QStringLiteral("vek"), QStringLiteral("select jsrgh, zt from tbl_main")),
+                 (QList<QStringList>{{"10231", "今晚检修"}}));
+        QCOMPARE(p.received(1), QList<QByteArray>{notices::showDatagram("通知", "消息", "今晚检修")});
+        // The focus is back on "发 送" once the send has ended.
+        QCOMPARE(QApplication::focusWidget(), p.page->Button3);
+        // ">>" and "<<" by Enter too.
+        p.page->TreeView1->setCurrentItem(p.node(QStringLiteral("李四")));
+        p.page->Button1->setFocus();
+        QTest::keyClick(p.page->Button1, Qt::Key_Return);
+        QCOMPARE(p.page->ListBox1->count(), 2);
+        p.page->ListBox1->setCurrentRow(0);
+        p.page->Button2->setFocus();
+        QTest::keyClick(p.page->Button2, Qt::Key_Return);
+        QCOMPARE(p.page->ListBox1->count(), 1);
+        QCOMPARE(p.page->ListBox2->item(0)->text(), QStringLiteral("李四#10232@20010102"));
     }
 };
 

@@ -272,7 +272,22 @@ private:
                 return finish({QStringLiteral("ok")});
             }
             click(page->Button3);
-            return finish({QStringLiteral("ok")});
+            if (!page->isSending())
+                return finish({QStringLiteral("ok")});
+            // The datagrams go out from the event loop: the command ends with the send's result.
+            auto* done = new QObject(this);
+            auto answer = [this, done](const QStringList& reply) {
+                if (done->property("answered").toBool())
+                    return;
+                done->setProperty("answered", true);
+                done->deleteLater();
+                finish(reply);
+            };
+            connect(page, &Tfstz::sendEnded, done, [answer] { answer({QStringLiteral("ok")}); });
+            connect(page, &QObject::destroyed, done, [answer] {
+                answer({QStringLiteral("err"), QStringLiteral("the send page went away during the send")});
+            });
+            return;
         }
         if (cmd == QLatin1String("query") || cmd == QLatin1String("rows") || cmd == QLatin1String("read") ||
             cmd == QLatin1String("reply") || cmd == QLatin1String("eliminate")) {

@@ -6,6 +6,7 @@
 #include "platform/messagebox.h"
 #include "plantdb.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -228,4 +229,19 @@ ServerClock::ServerClock(const QDateTime& now)
 ServerClock::~ServerClock()
 {
     vek::db::sqlitecompat::setServerClock({});
+}
+
+void typeText(QWidget* widget, const QString& text)
+{
+    // Enter may move the focus: what follows goes where the focus went.
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\n')) {
+            QTest::keyClick(widget, Qt::Key_Return);
+            if (QWidget* next = QApplication::focusWidget())
+                widget = next;
+            continue;
+        }
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
 }

@@ -82,3 +82,8 @@ public:
     explicit ServerClock(const QDateTime& now);
     ~ServerClock();
 };
+
+class QWidget;
+// Types text key by key, as a user does (QTest::keyClicks cannot type Han characters), starting in
+// `widget`. "\n" is the Enter key; after it the typing goes on in the widget that has the focus.
+void typeText(QWidget* widget, const QString& text);
