@@ -1,12 +1,25 @@
 #!/usr/bin/env bash
 # Builds everything with the address and undefined-behaviour sanitizers into build-asan/ and runs the
-# whole test suite there; any finding fails the run.
+# whole test suite there; any finding fails the run. The programs themselves (P_vekclient, p_vekupd,
+# vek_mkdb) are checked to carry the sanitizer runtime first: a suite that passes over uninstrumented
+# programs says nothing about them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build-asan -DVEK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-asan -DVEK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" >/dev/null
 cmake --build build-asan -j"$(nproc)"
 cd build-asan
+for program in bin/P_vekclient bin/p_vekupd bin/vek_mkdb tests/bin/P_vekclient tests/bin/p_vekupd; do
+  if ! readelf -d "$program" | grep -q 'NEEDED.*libasan' || ! readelf -d "$program" | grep -q 'NEEDED.*libubsan'; then
+    echo "$program is not instrumented with the sanitizers" >&2
+    exit 1
+  fi
+done
+echo "every program carries the address and undefined-behaviour sanitizer runtimes"
 # Leaks inside the system's graphics and font libraries are not ours; everything else is reported.
 # Full stacks for every allocation: the system's Qt libraries have no frame pointers, and the
 # suppressions need to see the frames.
