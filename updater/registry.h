@@ -14,6 +14,11 @@ QString registryFilePath();
 QString readRegistryString(const QByteArray& fileText, const QString& key, const QString& name);
 QString readRegistryString(const QString& key, const QString& name);
 
+// Opens `key` (e.g. "SOFTWARE\\VEK") the way RegCreateKey does: when the registry file or the key in
+// it is missing, the key is added (the file created with its header). A file that is not in the
+// export format is left as it is. Returns whether the key exists afterwards.
+bool createRegistryKey(const QString& key);
+
 // The connection template of the settings' [updater] odbc, with "{ip}" where the address goes. The
 // settings file is $VEKORA_CONFIG, else vekora.ini beside the executable; the built-in template when
 // neither names one.
