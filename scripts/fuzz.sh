@@ -19,7 +19,6 @@ mkdir -p build-fuzz/artifacts
 for t in "${targets[@]}"; do
   mkdir -p "tests/fuzz/corpus/$t"
   maxlen=12000
-  [ "$t" = avi ] && maxlen=24000 # FIND.AVI itself is a seed
   echo "== fuzz_$t for ${seconds}s"
   log=build-fuzz/fuzz_$t.log
   if ! build-fuzz/fuzz/fuzz_$t -max_total_time="$seconds" -max_len=$maxlen -print_final_stats=1 \
