@@ -23,7 +23,18 @@ echo "every program carries the address and undefined-behaviour sanitizer runtim
 # Leaks inside the system's graphics and font libraries are not ours; everything else is reported.
 # Full stacks for every allocation: the system's Qt libraries have no frame pointers, and the
 # suppressions need to see the frames.
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0:malloc_context_size=30
+# The programs that the process tests start report into files as well, since a test may kill them or
+# not read what they print: any report there fails the run too.
+reports=$PWD/sanitizer-reports
+rm -rf "$reports" && mkdir -p "$reports"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0:malloc_context_size=30:log_path=$reports/asan
 export LSAN_OPTIONS=suppressions=$PWD/../tests/lsan.supp:print_suppressions=0
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j2
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan
+status=0
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j2 || status=1
+if [ -n "$(ls -A "$reports")" ]; then
+  echo "sanitizer reports:" >&2
+  for f in "$reports"/*; do echo "== $f" >&2; cat "$f" >&2; done
+  status=1
+fi
+exit $status

@@ -140,7 +140,7 @@ void clickUpgrade(const Xvfb& x, const QString& window)
 
 // A visible window of the process `pid` titled exactly `caption`, other than `except`; waits up to
 // `ms` (0: looks once). "" when there is none.
-QString waitForBox(const Xvfb& x, const QString& pid, const QString& caption, const QString& except = {}, int ms = 20000)
+QString waitForBox(const Xvfb& x, const QString& pid, const QString& caption, const QString& except = {}, int ms = 60000)
 {
     QString found;
     auto look = [&] {
@@ -761,7 +761,7 @@ private Q_SLOTS:
         updater.setProcessEnvironment(env);
         updater.start(folder.path(QStringLiteral("p_vekupd")), {});
         QVERIFY(updater.waitForStarted());
-        const QString window = x.waitForWindow(QStringLiteral("^软件升级$"));
+        const QString window = x.waitForWindow(QStringLiteral("^软件升级$"), 60000);
         QVERIFY2(!window.isEmpty(), "the updater did not come up");
         QTest::qWait(500);
         QVERIFY(xdotool(x.display, {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("250"),
