@@ -712,7 +712,8 @@ private Q_SLOTS:
         QVERIFY(p.waitForStarted());
         const QString pid = QString::number(p.processId());
         const QString window = waitForBox(x, pid, QStringLiteral("软件升级"));
-        QVERIFY2(!window.isEmpty(), "the updater did not come up");
+        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("the updater did not come up; on screen: ") + visibleTitles(x).join(QLatin1String(", ")) +
+                                               QStringLiteral("; state %1; ").arg(int(p.state())) + QString::fromUtf8(p.readAllStandardError())));
         clickUpgrade(x, window);
 
         const QString question = waitForBox(x, pid, QStringLiteral("提示"));
