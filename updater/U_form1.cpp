@@ -34,58 +34,11 @@ namespace {
 constexpr int kConnectedHeight = 282;
 constexpr int kUnconnectedHeight = 331;
 
-quint64 rd(const QByteArray& b, qsizetype at, int size)
-{
-    quint64 v = 0;
-    for (int i = size - 1; i >= 0; --i)
-        v = v << 8 | uchar(b[at + i]);
-    return v;
-}
-
 } // namespace
 
 void showError(const QString& text)
 {
     messageBox(text, QStringLiteral("软件升级"), MbIconError);
-}
-
-bool looksLikeProgram(const QByteArray& b, QString* error)
-{
-    if (b.isEmpty()) {
-        *error = QStringLiteral("数据库中存储的程序为空");
-        return false;
-    }
-    if (b.startsWith("\x7f" "ELF")) {
-        if (b.size() < 64 || b[4] != 2 || b[5] != 1) {
-            *error = QStringLiteral("存储的程序不完整（%1 字节）").arg(b.size());
-            return false;
-        }
-        const quint64 phoff = rd(b, 0x20, 8), shoff = rd(b, 0x28, 8);
-        const quint64 phentsize = rd(b, 0x36, 2), phnum = rd(b, 0x38, 2);
-        const quint64 shentsize = rd(b, 0x3A, 2), shnum = rd(b, 0x3C, 2);
-        const quint64 size = quint64(b.size());
-        if (phoff + phentsize * phnum > size || shoff + shentsize * shnum > size) {
-            *error = QStringLiteral("存储的程序不完整（%1 字节）").arg(b.size());
-            return false;
-        }
-        // Every loaded segment lies inside the file.
-        for (quint64 i = 0; i < phnum; ++i) {
-            const qsizetype ph = qsizetype(phoff + i * phentsize);
-            if (rd(b, ph + 8, 8) + rd(b, ph + 0x20, 8) > size) {
-                *error = QStringLiteral("存储的程序不完整（%1 字节）").arg(b.size());
-                return false;
-            }
-        }
-        return true;
-    }
-    if (b.startsWith("MZ"))
-        return true;
-#ifndef Q_OS_WIN
-    if (b.startsWith("#!")) // a script is a program too
-        return true;
-#endif
-    *error = QStringLiteral("数据库中存储的不是可执行程序");
-    return false;
 }
 
 bool writeProgramFile(const QString& path, const QByteArray& bytes, QString* error)
@@ -230,7 +183,9 @@ void TForm1::disconnectDb()
 
 void TForm1::ljButtonClick()
 {
-    // The address always comes from the registry, never from what the box holds.
+    // The key is opened as RegCreateKey does, created when missing. The address always comes from
+    // the registry, never from what the box holds.
+    createRegistryKey(QStringLiteral("SOFTWARE\\VEK"));
     const QString ip = readRegistryString(QStringLiteral("software\\VEK"), QStringLiteral("ip"));
     ui->ipEdit->setText(ip);
 
@@ -312,6 +267,7 @@ void TForm1::sjButtonClick()
     if (!hasRow) {
         finishUpgrade();
         messageBox(QStringLiteral("软件下载异常,请与维护人员联系!"), QStringLiteral("提示"), MbIconWarning);
+        reject(); // the program ends once the user has read the message
         return;
     }
     // The stored program replaces the client's file only as a whole: on any failure the old client
@@ -324,17 +280,18 @@ void TForm1::sjButtonClick()
     }
     finishUpgrade();
     messageBox(QStringLiteral("升级成功!"), QStringLiteral("提示"), MbIconWarning);
-    QProcess::startDetached(clientPath(), {}, m_folder);
-    close();
+    // As WinExec starts a program: in the updater's own working folder, not the client's folder.
+    QProcess::startDetached(clientPath(), {}, QDir::currentPath());
+    reject(); // the program ends
 }
 
 void TForm1::finishUpgrade()
 {
-    // The program ends once the handler is done; the window goes first, then the wait panel.
+    // The window goes first, then the wait panel. It is closed only after the last message: a close
+    // that ended the program while the box is up would take the box away before anyone read it.
     hide();
     ui->waitPanel->hide();
     ui->Animate1->stop();
-    QTimer::singleShot(0, this, &QDialog::reject);
 }
 
 } // namespace vekupd

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "programcheck.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -15,9 +17,6 @@ namespace vekupd {
 // that earlier runs ended midway left beside `path` are removed too.
 bool writeProgramFile(const QString& path, const QByteArray& bytes, QString* error);
 
-// Checks that `bytes` look like a complete executable for this platform (its headers and the tables
-// they point to lie inside the bytes); *error says what is wrong otherwise.
-bool looksLikeProgram(const QByteArray& bytes, QString* error);
 
 // The updater's window: connects to the main catalog named by the registry value "ip", shows the
 // stored prompt and change notes, and on "升级" writes the stored client over the client's file and

@@ -10,6 +10,9 @@ namespace vekupd {
 
 namespace {
 
+// The most the decoded frames of one file may take.
+constexpr quint64 kMaxDecodedBytes = quint64(256) << 20;
+
 quint32 le32(const QByteArray& d, qsizetype at)
 {
     const auto* p = reinterpret_cast<const uchar*>(d.constData() + at);
@@ -105,7 +108,8 @@ struct Parse {
                 return fail(QStringLiteral("画面尺寸 %1 × %2 无效").arg(width).arg(height));
             if (colours == 0)
                 colours = 256;
-            if (colours > 256 || headerSize < 40 || headerSize + colours * 4 > quint32(size))
+            // In 64 bits: a header size near 4 GiB must not wrap past the bound.
+            if (colours > 256 || headerSize < 40 || quint64(headerSize) + quint64(colours) * 4 > quint64(size))
                 return fail(QStringLiteral("调色板不完整"));
             for (quint32 i = 0; i < colours; ++i) {
                 const qsizetype p = at + headerSize + i * 4;
@@ -205,6 +209,13 @@ bool loadAvi(const QByteArray& data, AviMovie* movie, QString* error)
     QList<QRgb> table = parse.palette;
     table.resize(256, qRgb(0, 0, 0));
     table[0] = qRgba(0, 0, 0, 0); // the background shows through
+    // Every frame is kept decoded (4 bytes a pixel): a file of many tiny frames must not make us
+    // claim gigabytes.
+    const quint64 frameBytes = quint64(w) * quint64(h) * 4;
+    if (frameBytes * quint64(parse.frames.size()) > kMaxDecodedBytes) {
+        *error = QStringLiteral("动画过大：%1 帧 %2 × %3").arg(parse.frames.size()).arg(w).arg(h);
+        return false;
+    }
     std::vector<uchar> pix(size_t(w) * size_t(h), 0);
     AviMovie out;
     out.width = w;

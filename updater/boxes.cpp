@@ -1,10 +1,8 @@
 #include "boxes.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStringList>
 
 namespace vekupd {
 
@@ -14,23 +12,6 @@ BoxHandler& handler()
 {
     static BoxHandler h;
     return h;
-}
-
-bool logToFile(const QString& text, const QString& caption, int flags, int* answer)
-{
-    static const QString path = qEnvironmentVariable("VEKORA_MESSAGE_LOG");
-    if (path.isEmpty())
-        return false;
-    static QStringList answers =
-        qEnvironmentVariable("VEKORA_MESSAGE_ANSWERS").split(QLatin1Char(','), Qt::SkipEmptyParts);
-    QFile f(path);
-    if (f.open(QIODevice::Append | QIODevice::WriteOnly)) {
-        QString line = caption + QLatin1Char('\t') + QString::number(flags) + QLatin1Char('\t') + text;
-        line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        f.write(line.toUtf8() + '\n');
-    }
-    *answer = answers.isEmpty() ? IdOk : answers.takeFirst().trimmed().toInt();
-    return true;
 }
 
 } // namespace
@@ -44,10 +25,6 @@ int messageBox(const QString& text, const QString& caption, int flags)
 {
     if (handler())
         return handler()(text, caption, flags);
-    int answer = IdOk;
-    if (logToFile(text, caption, flags, &answer))
-        return answer;
-
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setText(text);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -173,6 +174,38 @@ QString readRegistryString(const QString& key, const QString& name)
     if (!readRegularFile(registryFilePath(), &bytes))
         return {};
     return readRegistryString(bytes, key, name);
+}
+
+bool createRegistryKey(const QString& key)
+{
+    const QString path = registryFilePath();
+    const QString header = QStringLiteral("Windows Registry Editor Version 5.00");
+    const QString wanted = QStringLiteral("[HKEY_LOCAL_MACHINE\\") + key + QLatin1Char(']');
+    QByteArray text;
+    if (QFileInfo::exists(path)) {
+        if (!readRegularFile(path, &text))
+            return false;
+        QString content = QString::fromUtf8(text);
+        if (content.startsWith(QChar(0xFEFF)))
+            content.remove(0, 1);
+        const QStringList lines = content.split(QLatin1Char('\n'));
+        if (lines.first().trimmed() != header)
+            return false; // not ours to rewrite: nothing in it is lost
+        for (const QString& line : lines)
+            if (line.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+                return true;
+        const QByteArray eol = text.contains("\r\n") ? "\r\n" : "\n";
+        if (!text.endsWith('\n'))
+            text += eol;
+        text += eol + wanted.toUtf8() + eol;
+    } else {
+        text = header.toUtf8() + "\n\n" + wanted.toUtf8() + "\n";
+    }
+    // Written whole or not at all, like the client writes it.
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
 }
 
 QString odbcTemplate()

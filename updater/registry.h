@@ -19,6 +19,11 @@ QString readRegistryString(const QString& key, const QString& name);
 // unreadable, too large, or not a regular file (a FIFO or a device is never opened blocking).
 bool readRegularFile(const QString& path, QByteArray* bytes);
 
+// Opens `key` (e.g. "SOFTWARE\\VEK") the way RegCreateKey does: when the registry file or the key in
+// it is missing, the key is added (the file created with its header). A file that is not in the
+// export format is left as it is. Returns whether the key exists afterwards.
+bool createRegistryKey(const QString& key);
+
 // The connection template of the settings' [updater] odbc, with "{ip}" where the address goes. The
 // settings file is $VEKORA_CONFIG, else vekora.ini beside the executable; the built-in template when
 // neither names one.

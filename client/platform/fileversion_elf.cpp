@@ -1,4 +1,5 @@
 #include "fileversion.h"
+#include "fileversion_elf.h"
 
 #include <QFile>
 
@@ -14,10 +15,20 @@ QString formatFileVersion(quint32 ms, quint32 ls)
 
 namespace {
 
-template <typename T>
-bool readAt(QFile& f, qint64 offset, T* out, qint64 size = sizeof(T))
+// Reads `size` bytes at `offset`; false when they do not all lie inside the file. Offsets come from
+// the file itself, so they are compared in unsigned arithmetic that cannot wrap.
+bool readAt(QIODevice& f, quint64 offset, void* out, quint64 size)
 {
-    return offset >= 0 && f.seek(offset) && f.read(reinterpret_cast<char*>(out), size) == size;
+    const quint64 fileSize = quint64(f.size());
+    if (offset > fileSize || size > fileSize - offset)
+        return false;
+    return f.seek(qint64(offset)) && f.read(static_cast<char*>(out), qint64(size)) == qint64(size);
+}
+
+template <typename T>
+bool readAt(QIODevice& f, quint64 offset, T* out)
+{
+    return readAt(f, offset, out, sizeof(T));
 }
 
 quint32 le32(const unsigned char* p)
@@ -26,30 +37,35 @@ quint32 le32(const unsigned char* p)
 }
 
 template <typename Ehdr, typename Shdr>
-QString readVersion(QFile& f)
+QString readVersion(QIODevice& f)
 {
     Ehdr eh;
     if (!readAt(f, 0, &eh) || eh.e_shentsize != sizeof(Shdr) || eh.e_shnum == 0 || eh.e_shstrndx >= eh.e_shnum)
         return {};
-    const qint64 fileSize = f.size();
-    Shdr strtab;
-    if (!readAt(f, qint64(eh.e_shoff) + qint64(eh.e_shstrndx) * qint64(sizeof(Shdr)), &strtab))
+    // The whole section table lies inside the file (at most 65,535 entries of 64 bytes: no wrap).
+    const quint64 fileSize = quint64(f.size());
+    const quint64 tableSize = quint64(eh.e_shnum) * sizeof(Shdr);
+    if (quint64(eh.e_shoff) > fileSize || tableSize > fileSize - quint64(eh.e_shoff))
         return {};
-    if (qint64(strtab.sh_offset) + qint64(strtab.sh_size) > fileSize || strtab.sh_size > (1 << 20))
+    Shdr strtab;
+    if (!readAt(f, quint64(eh.e_shoff) + quint64(eh.e_shstrndx) * sizeof(Shdr), &strtab))
+        return {};
+    if (quint64(strtab.sh_size) > (1 << 20))
         return {};
     QByteArray names(qsizetype(strtab.sh_size), '\0');
-    if (!readAt(f, qint64(strtab.sh_offset), names.data(), names.size()))
+    if (!readAt(f, quint64(strtab.sh_offset), names.data(), quint64(names.size())))
         return {};
-    for (int i = 0; i < eh.e_shnum; ++i) {
+    names.append('\0'); // a name table without its final NUL still ends
+    for (quint64 i = 0; i < eh.e_shnum; ++i) {
         Shdr sh;
-        if (!readAt(f, qint64(eh.e_shoff) + qint64(i) * qint64(sizeof(Shdr)), &sh))
+        if (!readAt(f, quint64(eh.e_shoff) + i * sizeof(Shdr), &sh))
             return {};
-        if (sh.sh_name >= quint64(names.size()))
+        if (quint64(sh.sh_name) >= quint64(names.size()))
             continue;
         if (std::strcmp(names.constData() + sh.sh_name, ".vek.version") != 0)
             continue;
         unsigned char data[8];
-        if (sh.sh_type == SHT_NOBITS || sh.sh_size < 8 || !readAt(f, qint64(sh.sh_offset), data, 8))
+        if (sh.sh_type == SHT_NOBITS || quint64(sh.sh_size) < 8 || !readAt(f, quint64(sh.sh_offset), data, 8))
             return {};
         return formatFileVersion(le32(data), le32(data + 4));
     }
@@ -58,11 +74,8 @@ QString readVersion(QFile& f)
 
 } // namespace
 
-QString getfilever(const QString& fileName)
+QString fileVersionOf(QIODevice& f)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
     unsigned char ident[EI_NIDENT];
     if (!readAt(f, 0, ident, EI_NIDENT) || std::memcmp(ident, ELFMAG, SELFMAG) != 0 || ident[EI_DATA] != ELFDATA2LSB)
         return {};
@@ -71,6 +84,14 @@ QString getfilever(const QString& fileName)
     if (ident[EI_CLASS] == ELFCLASS32)
         return readVersion<Elf32_Ehdr, Elf32_Shdr>(f);
     return {};
+}
+
+QString getfilever(const QString& fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return fileVersionOf(f);
 }
 
 } // namespace vek::platform

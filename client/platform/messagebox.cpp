@@ -1,7 +1,6 @@
 #include "messagebox.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,26 +12,6 @@ MessageBoxHandler& handler()
 {
     static MessageBoxHandler h;
     return h;
-}
-
-// A process started by an automated check may name a file in VEKORA_MESSAGE_LOG: every box is then
-// appended there as one line "caption<TAB>flags<TAB>text" (line breaks as \n) and answered with the
-// next entry of VEKORA_MESSAGE_ANSWERS (comma-separated Windows results) or the first button.
-bool logToFile(const QString& text, const QString& caption, int flags, int* answer)
-{
-    static const QString path = qEnvironmentVariable("VEKORA_MESSAGE_LOG");
-    if (path.isEmpty())
-        return false;
-    static QStringList answers = qEnvironmentVariable("VEKORA_MESSAGE_ANSWERS").split(QLatin1Char(','), Qt::SkipEmptyParts);
-    QFile f(path);
-    if (f.open(QIODevice::Append | QIODevice::WriteOnly)) {
-        QString line = caption + QLatin1Char('\t') + QString::number(flags) + QLatin1Char('\t') + text;
-        line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        f.write(line.toUtf8() + '\n');
-        f.close();
-    }
-    *answer = answers.isEmpty() ? defaultAnswer(flags) : answers.takeFirst().trimmed().toInt();
-    return true;
 }
 
 } // namespace
@@ -57,10 +36,6 @@ int messageBox(const QString& text, const QString& caption, int flags)
 {
     if (const MessageBoxHandler& h = handler())
         return h(text, caption, flags);
-    int answer = 0;
-    if (logToFile(text, caption, flags, &answer))
-        return answer;
-
     QMessageBox box(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                                         : QApplication::activeWindow());
     box.setWindowTitle(caption);

@@ -303,11 +303,11 @@ private Q_SLOTS:
         }
 
         // The third workstation runs from an installation folder of its own, with the updater and the
-        // plain client beside it, so that it can be upgraded.
+        // plain client beside it, so that it can be upgraded (the test builds, which log their boxes).
         const QString folder = station(3).dir + QStringLiteral("/install");
         QVERIFY(QDir().mkpath(folder));
         for (const char* name : {"P_vekclient", "p_vekupd", "FIND.AVI"})
-            QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/") + QString::fromLatin1(name), folder + QLatin1Char('/') + QString::fromLatin1(name)));
+            QVERIFY(QFile::copy(QStringLiteral(VEK_TEST_BIN_DIR "/") + QString::fromLatin1(name), folder + QLatin1Char('/') + QString::fromLatin1(name)));
         QVERIFY(QFile::copy(QStringLiteral(VEK_STATION), folder + QStringLiteral("/vek_station")));
 
         for (Workstation& s : ws)
@@ -493,7 +493,7 @@ private Q_SLOTS:
     {
         Workstation& c = station(3);
         const QString client = c.dir + QStringLiteral("/install/P_vekclient");
-        const QByteArray newClient = newerClient();
+        const QByteArray newClient = newerClient(QStringLiteral(VEK_TEST_BIN_DIR "/P_vekclient"));
         w->sql(QStringLiteral("vek"), QStringLiteral("update tbl_sys set kl='2.1.2.8' where yhm='softvercheck';delete from tbl_soft"));
         w->storeSoftware(QStringLiteral("发现新版本 2.1.2.8"), QStringLiteral("修正若干问题"), newClient);
 

@@ -26,7 +26,8 @@ QStringList readLines(const QString& path)
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-// A client process in the test's world, its message boxes written to a log and answered at once.
+// A client process (the test build) in the test's world, its message boxes written to a log and
+// answered at once.
 struct ClientRun {
     QProcess process;
     QString log;
@@ -41,7 +42,7 @@ struct ClientRun {
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(w.dir());
-        process.setProgram(program.isEmpty() ? QStringLiteral(VEK_BIN_DIR "/P_vekclient") : program);
+        process.setProgram(program.isEmpty() ? QStringLiteral(VEK_TEST_BIN_DIR "/P_vekclient") : program);
     }
     ~ClientRun()
     {

@@ -13,6 +13,48 @@
 
 using namespace vek;
 
+namespace {
+
+// A small 64-bit ELF file: header, the version section (2.1.2.7), the section-name table, and the
+// section table (null, .vek.version, .shstrtab) at kShoff.
+constexpr int kShoff = 64 + 8 + 24;
+
+void put(QByteArray& b, qsizetype at, int size, quint64 v)
+{
+    for (int i = 0; i < size; ++i)
+        b[at + i] = char((v >> (8 * i)) & 0xff);
+}
+
+QByteArray smallElf()
+{
+    QByteArray b(kShoff + 3 * 64, '\0');
+    b.replace(0, 8, QByteArray("\x7f" "ELF\x02\x01\x01", 8));
+    put(b, 0x10, 2, 2);       // executable
+    put(b, 0x12, 2, 62);      // x86-64
+    put(b, 0x14, 4, 1);
+    put(b, 0x28, 8, kShoff);  // section table
+    put(b, 0x34, 2, 64);      // header size
+    put(b, 0x3A, 2, 64);      // section entry size
+    put(b, 0x3C, 2, 3);       // sections
+    put(b, 0x3E, 2, 2);       // the name table's index
+    put(b, 64, 4, 0x00020001); // 2.1
+    put(b, 68, 4, 0x00020007); // 2.7
+    const QByteArray names("\0.vek.version\0.shstrtab\0", 24);
+    b.replace(72, 24, names);
+    auto section = [&](int i, quint32 name, quint32 type, quint64 offset, quint64 size) {
+        const qsizetype at = kShoff + i * 64;
+        put(b, at, 4, name);
+        put(b, at + 4, 4, type);
+        put(b, at + 0x18, 8, offset);
+        put(b, at + 0x20, 8, size);
+    };
+    section(1, 1, 1, 64, 8);    // .vek.version, PROGBITS
+    section(2, 14, 3, 72, 24);  // .shstrtab, STRTAB
+    return b;
+}
+
+} // namespace
+
 class TstVersion : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -68,6 +110,47 @@ private Q_SLOTS:
         QCOMPARE(platform::getfilever(w.dir() + QStringLiteral("/missing")), QString());
         QCOMPARE(platform::formatFileVersion(0x00020001, 0x00020007), QStringLiteral("2.1.2.7"));
         QCOMPARE(platform::formatFileVersion(0xFFFF0000, 0x0000FFFF), QStringLiteral("65535.0.0.65535"));
+    }
+
+    // Every size and offset in the file is checked before it is used: crafted headers give no version
+    // (or the version, where the damage does not touch it), never a read outside the file.
+    void craftedHeaders_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("version");
+        const QByteArray good = smallElf();
+        QTest::newRow("well formed") << good << QStringLiteral("2.1.2.7");
+        QByteArray b = good;
+        put(b, 0x28, 8, quint64(0) - 3 * 64 + 8); // section table offset: plus its size wraps to 8
+        QTest::newRow("section table offset wraps") << b << QString();
+        b = good;
+        put(b, 0x28, 8, quint64(1) << 63); // past the largest signed offset
+        QTest::newRow("section table offset beyond 2^63") << b << QString();
+        b = good;
+        put(b, kShoff + 2 * 64 + 0x18, 8, quint64(0) - 8); // the name table's offset
+        QTest::newRow("name table offset wraps") << b << QString();
+        b = good;
+        put(b, kShoff + 2 * 64 + 0x20, 8, 13); // the name table: ".vek.version" without its NUL
+        QTest::newRow("name table ends inside a name") << b << QStringLiteral("2.1.2.7");
+        b = good;
+        put(b, kShoff + 1 * 64 + 0x18, 8, quint64(b.size()) - 4); // the version's 8 bytes run past the end
+        QTest::newRow("version past the end") << b << QString();
+        b = good;
+        put(b, kShoff + 1 * 64, 4, 0xFFFFFFF0u); // a name far outside the name table
+        QTest::newRow("name index outside the table") << b << QString();
+        QTest::newRow("header only") << good.left(64) << QString();
+    }
+    void craftedHeaders()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, version);
+        TestWorld w;
+        const QString path = w.dir() + QStringLiteral("/crafted");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+        f.close();
+        QCOMPARE(platform::getfilever(path), version);
     }
 
     void checksoftver_data()

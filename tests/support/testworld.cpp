@@ -137,9 +137,9 @@ long residentKiB()
     return 0;
 }
 
-QByteArray newerClient()
+QByteArray newerClient(const QString& program)
 {
-    QFile f(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
+    QFile f(program.isEmpty() ? QStringLiteral(VEK_BIN_DIR "/P_vekclient") : program);
     if (!f.open(QIODevice::ReadOnly))
         qFatal("the built client cannot be read");
     QByteArray client = f.readAll();

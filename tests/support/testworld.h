@@ -62,8 +62,9 @@ public:
 // The resident memory of this process in KiB (VmRSS of /proc/self/status), 0 when unknown.
 long residentKiB();
 
-// The client of this build with its version stamp raised from 2.1.2.7 to 2.1.2.8: a newer version.
-QByteArray newerClient();
+// The client of this build (build/bin's, or the program file given, e.g. the test build) with its
+// version stamp raised from 2.1.2.7 to 2.1.2.8: a newer version.
+QByteArray newerClient(const QString& program = {});
 
 // The text of the VekError that `action` throws, or "(no error)" when it throws none.
 QString errorOf(const std::function<void()>& action);

@@ -112,6 +112,16 @@ private Q_SLOTS:
                                                     << QStringLiteral("第 1 帧");
         QTest::newRow("absolute run past the data") << withFirstFrame(avi, QByteArray::fromHex("00ff0102"))
                                                     << QStringLiteral("第 1 帧");
+        // A palette header size near 4 GiB: the size plus the palette wraps past the bound check.
+        QByteArray header = avi;
+        put32(header, header.indexOf("strf") + 8, 0xFFFFFF00u);
+        put32(header, header.indexOf("strf") + 8 + 32, 64);
+        QTest::newRow("palette offset wraps") << header << QStringLiteral("调色板不完整");
+        // Every frame is kept decoded: sixteen frames of 4096 × 4096 would take a gigabyte.
+        QByteArray huge = avi;
+        put32(huge, huge.indexOf("strf") + 8 + 4, 4096);
+        put32(huge, huge.indexOf("strf") + 8 + 8, 4096);
+        QTest::newRow("frames too large to keep") << huge << QStringLiteral("动画过大");
         QTest::newRow("rows past the bottom") << withFirstFrame(avi, QByteArray(2 * 60, '\0') + QByteArray::fromHex("01050001"))
                                               << QStringLiteral("第 1 帧");
     }

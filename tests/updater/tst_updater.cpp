@@ -83,12 +83,15 @@ struct Folder {
             writeFile(path(QStringLiteral("P_vekclient")), kOldClient);
     }
     QString path(const QString& name = {}) const { return name.isEmpty() ? dir.path() : dir.filePath(name); }
-    // The programs of this build in place of the stand-in client: P_vekclient and p_vekupd.
-    bool installBuiltPrograms() const
+    // The programs of this build in place of the stand-in client: P_vekclient and p_vekupd as the plant
+    // installs them, or their test builds, which log their boxes to VEKORA_MESSAGE_LOG and answer them.
+    enum Build { Shipped, TestBuild };
+    bool installBuiltPrograms(Build build) const
     {
+        const QString from = build == Shipped ? QStringLiteral(VEK_BIN_DIR) : QStringLiteral(VEK_TEST_BIN_DIR);
         QFile::remove(path(QStringLiteral("P_vekclient")));
-        return QFile::copy(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), path(QStringLiteral("P_vekclient"))) &&
-               QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), path(QStringLiteral("p_vekupd")));
+        return QFile::copy(from + QStringLiteral("/P_vekclient"), path(QStringLiteral("P_vekclient"))) &&
+               QFile::copy(from + QStringLiteral("/p_vekupd"), path(QStringLiteral("p_vekupd")));
     }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden); }
 };
@@ -125,6 +128,69 @@ struct FileSizeLimit {
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
 };
+
+// Clicks "升级(&Y)": it sits in the bottom bar, 44 pixels high, at x 212..287 of the 282-pixel window.
+void clickUpgrade(const Xvfb& x, const QString& window)
+{
+    QTest::qWait(500);
+    QVERIFY(xdotool(x.display, {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("250"),
+                                QStringLiteral("%1").arg(282 - 44 + 23)}));
+    QVERIFY(xdotool(x.display, {QStringLiteral("click"), QStringLiteral("1")}));
+}
+
+// A visible window of the process `pid` titled exactly `caption`, other than `except`; waits up to
+// `ms` (0: looks once). "" when there is none.
+QString waitForBox(const Xvfb& x, const QString& pid, const QString& caption, const QString& except = {}, int ms = 60000)
+{
+    QString found;
+    auto look = [&] {
+        QString id;
+        if (xdotool(x.display, {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                pid, QStringLiteral("--name"), QLatin1Char('^') + caption + QLatin1Char('$')}, &id) &&
+            !id.isEmpty() && id != except)
+            found = id;
+        return !found.isEmpty();
+    };
+    if (!look() && ms > 0)
+        (void)QTest::qWaitFor(look, ms);
+    return found;
+}
+
+// Presses the default button of the real message box `box` of process `pid`, and waits until it is gone.
+bool answerBox(const Xvfb& x, const QString& pid, const QString& caption, const QString& box)
+{
+    if (!xdotool(x.display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box}) ||
+        !xdotool(x.display, {QStringLiteral("key"), QStringLiteral("Return")}))
+        return false;
+    return QTest::qWaitFor([&] { return waitForBox(x, pid, caption, {}, 0) != box; }, 10000);
+}
+
+// The titles of the visible windows, for a failure's message.
+QStringList visibleTitles(const Xvfb& x)
+{
+    QStringList titles;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), x.display);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("."),
+                                        QStringLiteral("getwindowname"), QStringLiteral("%@")});
+    p.waitForFinished(20000);
+    for (const QString& t : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        titles << QLatin1Char('"') + t + QLatin1Char('"');
+    return titles;
+}
+
+// Whether the process `pid` has ended: gone, or a zombie waiting for whoever adopted it.
+bool processEnded(const QString& pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = status.readAll();
+    const qsizetype at = text.indexOf("State:");
+    return text.mid(at, text.indexOf('\n', at) - at).contains("zombie");
+}
 
 } // namespace
 
@@ -230,6 +296,79 @@ private Q_SLOTS:
         QVERIFY(!f.ui->ljButton->isEnabled());
     }
 
+    // "连接" opens the key as RegCreateKey does: a missing key is created, in a registry file created
+    // with its header when there is none; what the file holds already is kept.
+    void connectCreatesTheKey_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // "<none>": no file
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray header = "Windows Registry Editor Version 5.00";
+        QTest::newRow("no registry file") << QByteArray("<none>") << header + "\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\VEK]\n";
+        const QByteArray other = header + "\r\n\r\n[HKEY_LOCAL_MACHINE\\software\\Other]\r\n\"a\"=\"1\"";
+        QTest::newRow("other keys kept") << other << other + "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\VEK]\r\n";
+        const QByteArray present = header + "\n\n[HKEY_LOCAL_MACHINE\\software\\vek]\n\"yhm\"=\"1001\"\n";
+        QTest::newRow("key present") << present << present;
+        QTest::newRow("not in the export format") << QByteArray("garbage\n") << QByteArray("garbage\n");
+    }
+    void connectCreatesTheKey()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        TestWorld w;
+        const QString registry = w.dir() + QStringLiteral("/HKLM.reg");
+        if (before != "<none>")
+            writeFile(registry, before);
+        Folder folder;
+        Boxes boxes;
+        TForm1 f(folder.path());
+        QCOMPARE(readAll(registry), after);
+        QVERIFY(!f.connected()); // no address in it
+        QCOMPARE(boxes.seen, QStringList{kConnectError});
+    }
+
+    // The new client starts as WinExec starts a program: in the updater's own working folder, which
+    // is not the folder the client lives in.
+    void newClientStartsInTheUpdatersWorkingFolder()
+    {
+        TestWorld w;
+        pointRegistryAtDb(w);
+        w.storeSoftware(QStringLiteral("新版本"), QString(), "#!/bin/sh\npwd -P > \"$(dirname \"$0\")/started\"\n");
+        Folder folder;
+        Boxes seen;
+        TForm1 f(folder.path());
+        QVERIFY(f.connected());
+        const QString workingFolder = QFileInfo(QDir::currentPath()).canonicalFilePath();
+        QVERIFY(workingFolder != QFileInfo(folder.path()).canonicalFilePath());
+        f.ui->sjButton->click();
+        QCOMPARE(seen.seen, (QStringList{kConfirm, kSuccess}));
+        QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(folder.path(QStringLiteral("started"))); }, 10000), "the new client was not started");
+        QTest::qWait(100);
+        QCOMPARE(QString::fromUtf8(readAll(folder.path(QStringLiteral("started")))).trimmed(), workingFolder);
+    }
+
+    // The programs the plant installs hold no hook that answers their boxes from the environment;
+    // only the test builds do.
+    void shippedProgramsHaveNoTestHooks_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("hooked");
+        QTest::newRow("P_vekclient") << QStringLiteral(VEK_BIN_DIR "/P_vekclient") << false;
+        QTest::newRow("p_vekupd") << QStringLiteral(VEK_BIN_DIR "/p_vekupd") << false;
+        QTest::newRow("test build of P_vekclient") << QStringLiteral(VEK_TEST_BIN_DIR "/P_vekclient") << true;
+        QTest::newRow("test build of p_vekupd") << QStringLiteral(VEK_TEST_BIN_DIR "/p_vekupd") << true;
+    }
+    void shippedProgramsHaveNoTestHooks()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, hooked);
+        const QByteArray bytes = readAll(program);
+        QVERIFY(bytes.startsWith("\x7f" "ELF"));
+        for (const QString& name : {QStringLiteral("VEKORA_MESSAGE_LOG"), QStringLiteral("VEKORA_MESSAGE_ANSWERS")}) {
+            const QByteArray utf16(reinterpret_cast<const char*>(name.utf16()), name.size() * 2);
+            QCOMPARE(bytes.contains(name.toLatin1()) || bytes.contains(utf16), hooked);
+        }
+    }
+
     void upgradeOutcomes_data()
     {
         QTest::addColumn<QList<QByteArray>>("rows"); // soft of each tbl_soft row
@@ -255,6 +394,29 @@ private Q_SLOTS:
                                            << QStringLiteral("error: 存储的程序不完整") << QStringList{kConfirm};
         QTest::newRow("not a program") << QList<QByteArray>{QByteArray("hello")} << true << int(IdOk)
                                        << QStringLiteral("error: 不是可执行程序") << QStringList{kConfirm};
+        // 64 bytes of ELF header whose table offsets wrap past the end of the address space when the
+        // table's size is added: the bound check must not be fooled into reading there.
+        // The other table is left out (no entries at offset 0), as a stripped-down header would.
+        auto wrapping = [&](int offsetAt, int entSizeAt, int countAt) {
+            QByteArray b = elf.left(64);
+            for (int at : {0x20, 0x28})
+                for (int i = 0; i < 8; ++i)
+                    b[at + i] = 0;
+            for (int at : {0x38, 0x3C})
+                b[at] = b[at + 1] = 0;
+            auto rd16 = [&](int at) { return quint64(uchar(b[at])) | quint64(uchar(b[at + 1])) << 8; };
+            // The largest table there can be: its offset then lies 4 GiB before the bytes.
+            b[entSizeAt] = b[entSizeAt + 1] = b[countAt] = b[countAt + 1] = char(0xff);
+            const quint64 offset = quint64(0) - rd16(entSizeAt) * rd16(countAt); // offset + table size == 0
+            for (int i = 0; i < 8; ++i)
+                b[offsetAt + i] = char((offset >> (8 * i)) & 0xff);
+            return b;
+        };
+        const QByteArray wrapsPh = wrapping(0x20, 0x36, 0x38), wrapsSh = wrapping(0x28, 0x3A, 0x3C);
+        QTest::newRow("program header offset wraps") << QList<QByteArray>{wrapsPh} << true << int(IdOk)
+                                                     << QStringLiteral("error: 存储的程序不完整") << QStringList{kConfirm};
+        QTest::newRow("section header offset wraps") << QList<QByteArray>{wrapsSh} << true << int(IdOk)
+                                                     << QStringLiteral("error: 存储的程序不完整") << QStringList{kConfirm};
     }
     void upgradeOutcomes()
     {
@@ -353,6 +515,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing") << QByteArray() << QStringLiteral("无法打开动画文件");
         QTest::newRow("truncated") << readAll(QStringLiteral(VEK_FIND_AVI)).left(500) << QStringLiteral("文件不完整");
+        // The palette's header size near 4 GiB: added to the palette it wraps past the bound.
+        QByteArray wraps = readAll(QStringLiteral(VEK_FIND_AVI));
+        const qsizetype strf = wraps.indexOf("strf") + 8;
+        for (const auto& [at, value] : {std::pair<qsizetype, quint32>{strf, 0xFFFFFF00u}, {strf + 32, 64u}})
+            for (int i = 0; i < 4; ++i)
+                wraps[at + i] = char((value >> (8 * i)) & 0xff);
+        QTest::newRow("palette offset wraps") << wraps << QStringLiteral("调色板不完整");
     }
     void unplayableAnimation()
     {
@@ -422,9 +591,11 @@ private Q_SLOTS:
     }
 
 
-    // The whole loop as processes: the database announces 2.1.2.8 and stores a client that says so;
-    // a login at the old client starts the updater, the updater writes the new client and starts it,
-    // and the new client no longer finds a newer version.
+    // The whole loop as the plant runs it, with the programs it installs and their real boxes on a
+    // virtual X server: the database announces 2.1.2.8 and stores a client that says so; a login at the
+    // old client starts the updater; the updater asks, writes the new client, says "升级成功!" and waits
+    // until the person has read it; only then it starts the new client and ends. The new client no
+    // longer finds a newer version.
     void wholeLoop()
     {
         Xvfb x;
@@ -439,16 +610,17 @@ private Q_SLOTS:
 
         Folder folder;
         const QString client = folder.path(QStringLiteral("P_vekclient"));
-        QVERIFY(folder.installBuiltPrograms());
+        QVERIFY(folder.installBuiltPrograms(Folder::Shipped));
         QCOMPARE(vek::platform::getfilever(client), QStringLiteral("2.1.2.7"));
 
+        // The programs the plant installs show every box to the person, whatever the environment says.
         const QString log = w.dir() + QStringLiteral("/boxes.log");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("DISPLAY"), x.display);
         env.insert(QStringLiteral("VEKORA_CONFIG"),
                    w.writeIni(QStringLiteral("[network]\nport=%1\n[plant]\nserver=sqlite:%2\n").arg(freeUdpPort()).arg(db)));
-        env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), log); // both programs answer OK
+        env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), log);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), w.dir() + QStringLiteral("/config"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QString()); // a failure to reach the display says why
@@ -472,8 +644,7 @@ private Q_SLOTS:
                 failures += old.readAllStandardError();
             }
         }
-        QVERIFY2(!login.isEmpty(), qPrintable(QStringLiteral("the login dialog did not appear: ") + QString::fromUtf8(readAll(log)) +
-                                              QString::fromUtf8(failures)));
+        QVERIFY2(!login.isEmpty(), qPrintable(QStringLiteral("the login dialog did not appear: ") + QString::fromUtf8(failures)));
         QVERIFY(xdotool(x.display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), login}));
         for (const QString& typed : {QStringLiteral("KPTA2"), QStringLiteral("8888")}) {
             QVERIFY(xdotool(x.display, {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), typed}));
@@ -482,40 +653,84 @@ private Q_SLOTS:
         QVERIFY2(old.waitForFinished(20000), "the old client did not hand over");
         QCOMPARE(old.exitCode(), 0);
 
-        const QString updater = x.waitForWindow(QStringLiteral("^软件升级$"));
-        QVERIFY2(!updater.isEmpty(), "the updater did not come up");
+        const QString updater = x.waitForWindow(QStringLiteral("^软件升级$"), 60000);
+        if (updater.isEmpty())
+            x.grab(w.dir() + QStringLiteral("/../updater-missing.png"));
+        QVERIFY2(!updater.isEmpty(), qPrintable(QStringLiteral("the updater did not come up; on screen: ") + visibleTitles(x).join(QLatin1String(", ")) +
+                                                QString::fromUtf8(old.readAllStandardError())));
         QString updaterPid;
         QVERIFY(xdotool(x.display, {QStringLiteral("getwindowpid"), updater}, &updaterPid));
-        QTest::qWait(500);
-        // "升级(&Y)" sits in the bottom bar, 44 pixels high, at x 212..287.
-        QVERIFY(xdotool(x.display, {QStringLiteral("mousemove"), QStringLiteral("--window"), updater, QStringLiteral("250"),
-                                    QStringLiteral("%1").arg(282 - 44 + 23)}));
-        QVERIFY(xdotool(x.display, {QStringLiteral("click"), QStringLiteral("1")}));
+        clickUpgrade(x, updater);
 
-        QVERIFY2(QTest::qWaitFor([&] { return readAll(log).contains("升级成功!"); }, 20000), readAll(log).constData());
-        QCOMPARE(readAll(client), newClient);
+        // The question, answered with its default button, OK.
+        const QString question = waitForBox(x, updaterPid, QStringLiteral("提示"));
+        QVERIFY2(!question.isEmpty(), "the question did not come up");
+        QVERIFY(answerBox(x, updaterPid, QStringLiteral("提示"), question));
+        QVERIFY2(QTest::qWaitFor([&] { return readAll(client) == newClient; }, 20000), "the new client was not written");
         QVERIFY(QFileInfo(client).isExecutable());
-        // Ended: gone, or a zombie waiting for whoever adopted it.
-        auto updaterState = [&] {
-            QFile status(QStringLiteral("/proc/%1/status").arg(updaterPid));
-            if (!status.open(QIODevice::ReadOnly))
-                return QByteArray("gone");
-            const QByteArray text = status.readAll();
-            const qsizetype at = text.indexOf("State:");
-            return text.mid(at, text.indexOf('\n', at) - at);
-        };
-        QVERIFY2(QTest::qWaitFor([&] { const QByteArray st = updaterState(); return st == "gone" || st.contains("zombie"); }, 10000),
-                 updaterState().constData());
         QCOMPARE(vek::platform::getfilever(client), QStringLiteral("2.1.2.8"));
-        QCOMPARE(QString::fromUtf8(readAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-                 (QStringList{QStringLiteral("提示\t33\t升级前请确认关闭客户端应用程序，确定升级吗！"), QStringLiteral("提示\t48\t升级成功!")}));
+
+        // "升级成功!" stays until the person answers it; the new client is started only then.
+        const QString success = waitForBox(x, updaterPid, QStringLiteral("提示"), question);
+        QVERIFY2(!success.isEmpty(), "the success message did not come up");
+        QTest::qWait(1000);
+        QCOMPARE(waitForBox(x, updaterPid, QStringLiteral("提示"), question, 0), success);
+        QVERIFY(!processEnded(updaterPid));
+        QVERIFY(x.waitForWindowOf(client, 0).isEmpty());
+        QVERIFY(answerBox(x, updaterPid, QStringLiteral("提示"), success));
+        QVERIFY2(QTest::qWaitFor([&] { return processEnded(updaterPid); }, 10000), "the updater did not end");
 
         // The new client comes up with its login dialog: no newer version any more.
-        // Several windows may be visible at once: any of them belonging to the new program will do.
-        QVERIFY2(!x.waitForWindowOf(client, 60000).isEmpty(),
-                 qPrintable(QStringLiteral("the new client did not start: ") + QString::fromUtf8(readAll(log))));
+        QVERIFY2(!x.waitForWindowOf(client, 60000).isEmpty(), "the new client did not start");
         QTest::qWait(1000);
-        QVERIFY(!readAll(log).contains("软件升级\t")); // no further updater run, no error
+        QVERIFY(x.waitForWindow(QStringLiteral("^软件升级$"), 0).isEmpty()); // no further updater run
+        QVERIFY(!QFile::exists(log)); // nothing was answered behind the person's back
+    }
+
+    // With no stored program the updater says "软件下载异常,请与维护人员联系!" and waits until the person
+    // has read it; then it ends, the client untouched. The program the plant installs, on a virtual X
+    // server.
+    void noStoredProgramMessageWaitsForTheUser()
+    {
+        Xvfb x;
+        if (x.display.isEmpty())
+            QSKIP("no X server could be started (Xvfb and xdotool are needed)");
+        TestWorld w;
+        pointRegistryAtDb(w);
+        w.sql(QStringLiteral("vek"), QStringLiteral("delete from tbl_soft"));
+        Folder folder;
+        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
+        const QString log = w.dir() + QStringLiteral("/boxes.log");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), x.display);
+        env.insert(QStringLiteral("VEKORA_CONFIG"), w.dir() + QStringLiteral("/none.ini"));
+        env.insert(QStringLiteral("VEKORA_MESSAGE_LOG"), log); // not honoured by the shipped program
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(folder.path(QStringLiteral("p_vekupd")), {});
+        QVERIFY(p.waitForStarted());
+        const QString pid = QString::number(p.processId());
+        const QString window = waitForBox(x, pid, QStringLiteral("软件升级"));
+        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("the updater did not come up; on screen: ") + visibleTitles(x).join(QLatin1String(", ")) +
+                                               QStringLiteral("; state %1; ").arg(int(p.state())) + QString::fromUtf8(p.readAllStandardError())));
+        clickUpgrade(x, window);
+
+        const QString question = waitForBox(x, pid, QStringLiteral("提示"));
+        QVERIFY2(!question.isEmpty(), "the question did not come up");
+        QVERIFY(answerBox(x, pid, QStringLiteral("提示"), question));
+        const QString message = waitForBox(x, pid, QStringLiteral("提示"), question);
+        QVERIFY2(!message.isEmpty(), "the message did not come up");
+        QTest::qWait(1000);
+        QCOMPARE(waitForBox(x, pid, QStringLiteral("提示"), question, 0), message);
+        QCOMPARE(p.state(), QProcess::Running);
+        QVERIFY(answerBox(x, pid, QStringLiteral("提示"), message));
+        QVERIFY2(p.waitForFinished(10000), "the updater did not end");
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(readAll(folder.path(QStringLiteral("P_vekclient"))), kOldClient);
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("started"))));
+        QVERIFY(!QFile::exists(log));
     }
 
     // The updater ended by SIGKILL while it writes the new client: the old client stays whole and
@@ -533,7 +748,7 @@ private Q_SLOTS:
 
         Folder folder;
         const QString client = folder.path(QStringLiteral("P_vekclient"));
-        QVERIFY(folder.installBuiltPrograms());
+        QVERIFY(folder.installBuiltPrograms(Folder::TestBuild));
         const QByteArray oldClient = readAll(client);
         const QString oldVersion = vek::platform::getfilever(client);
         QVERIFY(!oldVersion.isEmpty());
@@ -547,7 +762,7 @@ private Q_SLOTS:
         updater.setProcessEnvironment(env);
         updater.start(folder.path(QStringLiteral("p_vekupd")), {});
         QVERIFY(updater.waitForStarted());
-        const QString window = x.waitForWindow(QStringLiteral("^软件升级$"));
+        const QString window = x.waitForWindow(QStringLiteral("^软件升级$"), 60000);
         QVERIFY2(!window.isEmpty(), "the updater did not come up");
         QTest::qWait(500);
         QVERIFY(xdotool(x.display, {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("250"),
@@ -618,7 +833,7 @@ private Q_SLOTS:
                                                 QStringLiteral("started")}));
     }
 
-    // The program itself: started from a folder of its own, its boxes written to a log.
+    // The program (its test build) started from a folder of its own, its boxes written to a log.
     void programStates_data()
     {
         QTest::addColumn<bool>("reachable");
@@ -637,7 +852,7 @@ private Q_SLOTS:
         if (reachable)
             pointRegistryAtDb(w);
         Folder folder(true, withAvi ? readAll(QStringLiteral(VEK_FIND_AVI)) : QByteArray());
-        QVERIFY(QFile::copy(QStringLiteral(VEK_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
+        QVERIFY(QFile::copy(QStringLiteral(VEK_TEST_BIN_DIR "/p_vekupd"), folder.path(QStringLiteral("p_vekupd"))));
         const QString log = w.dir() + QStringLiteral("/boxes.log");
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
