@@ -74,7 +74,7 @@ private Q_SLOTS:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), w.dir());
         client.setProcessEnvironment(env);
         client.setWorkingDirectory(w.dir());
-        client.start(QStringLiteral(VEK_BIN_DIR "/P_vekclient"), {});
+        client.start(QStringLiteral(VEK_TEST_BIN_DIR "/P_vekclient"), {}); // the build whose boxes are logged
         QVERIFY(client.waitForFinished(15000));
         QCOMPARE(client.exitStatus(), QProcess::NormalExit);
         QCOMPARE(client.exitCode(), 1);

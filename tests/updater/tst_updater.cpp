@@ -296,6 +296,28 @@ private Q_SLOTS:
         QVERIFY(!f.ui->ljButton->isEnabled());
     }
 
+    // The prompt line comes from a row: markup in it is shown as the characters stored, nothing loaded.
+    void promptShownAsPlainText()
+    {
+        TestWorld w;
+        pointRegistryAtDb(w);
+        const QString prompt = QStringLiteral("<b>新版本</b><img src=\"/dev/zero\">");
+        w.storeSoftware(prompt, QStringLiteral("<i>说明</i>"), markingProgram("new"));
+        Folder folder;
+        Boxes boxes;
+        TForm1 f(folder.path());
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTRY_VERIFY(f.connected());
+        QCOMPARE(f.ui->lb_ts->text(), prompt);
+        QCOMPARE(f.ui->Memo2->toPlainText(), QStringLiteral("<i>说明</i>"));
+        const QImage shown = f.ui->lb_ts->grab().toImage();
+        f.ui->lb_ts->setTextFormat(Qt::PlainText);
+        f.ui->lb_ts->setText(QString());
+        f.ui->lb_ts->setText(prompt);
+        QCOMPARE(shown, f.ui->lb_ts->grab().toImage());
+    }
+
     // "连接" opens the key as RegCreateKey does: a missing key is created, in a registry file created
     // with its header when there is none; what the file holds already is kept.
     void connectCreatesTheKey_data()
