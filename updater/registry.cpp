@@ -5,6 +5,12 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+
+#include <string>
+#endif
+
 namespace vekupd {
 
 namespace {
@@ -79,6 +85,20 @@ QString readRegistryString(const QByteArray& fileText, const QString& key, const
     return {};
 }
 
+#ifdef Q_OS_WIN
+QString readRegistryString(const QString& key, const QString& name)
+{
+    // The live registry: a string value (REG_SZ) of at most 64 KiB, else nothing.
+    wchar_t buffer[32768];
+    DWORD size = sizeof buffer;
+    const std::wstring k = key.toStdWString();
+    const std::wstring n = name.toStdWString();
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, k.c_str(), n.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size)
+        != ERROR_SUCCESS)
+        return {};
+    return QString::fromWCharArray(buffer);
+}
+#else
 QString readRegistryString(const QString& key, const QString& name)
 {
     QFile f(registryFilePath());
@@ -86,6 +106,7 @@ QString readRegistryString(const QString& key, const QString& name)
         return {};
     return readRegistryString(f.readAll(), key, name);
 }
+#endif
 
 QString odbcTemplate()
 {

@@ -8,9 +8,9 @@
 
 namespace vek::platform {
 
-// HKEY_LOCAL_MACHINE. On Linux one text file in the registry's own export format
-// ("Windows Registry Editor Version 5.00"), UTF-8, key and value names case-insensitive, written
-// atomically; its path is $VEKORA_REGISTRY, else $XDG_CONFIG_HOME/vekora/HKLM.reg. A missing, empty or
+// HKEY_LOCAL_MACHINE: the live registry on Windows (filePath() names the hive). On Linux one text
+// file in the registry's own export format ("Windows Registry Editor Version 5.00"), UTF-8, key and
+// value names case-insensitive, written atomically; its path is $VEKORA_REGISTRY, else $XDG_CONFIG_HOME/vekora/HKLM.reg. A missing, empty or
 // corrupt file holds no keys.
 namespace registry {
 
@@ -32,7 +32,7 @@ std::optional<Value> read(const QString& key, const QString& name);
 bool writeString(const QString& key, const QString& name, const QString& value);
 bool writeDword(const QString& key, const QString& name, quint32 value);
 
-// Parsing and writing of the export format, for the reader above and for tests.
+// Parsing and writing of the export format, for the file reader above and for tests (not on Windows).
 struct Key {
     QString name;
     QList<QPair<QString, Value>> values;

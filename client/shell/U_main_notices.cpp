@@ -9,7 +9,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <mmsystem.h>
+#else
 #include <QSoundEffect>
+#endif
 #include <QTimer>
 
 namespace vek {
@@ -62,12 +67,17 @@ void Tmain::playNoticeSound()
         QApplication::beep();
         return;
     }
+#ifdef Q_OS_WIN
+    // The system plays it asynchronously; a file it cannot play gives the default sound.
+    ::sndPlaySoundA(QDir::toNativeSeparators(file).toLocal8Bit().constData(), SND_ASYNC);
+#else
     if (!m_sound) {
         m_sound = new QSoundEffect(this);
     }
     if (m_sound->source() != QUrl::fromLocalFile(file))
         m_sound->setSource(QUrl::fromLocalFile(file));
     m_sound->play();
+#endif
 }
 
 } // namespace vek
