@@ -168,6 +168,9 @@ v=$(probe getfilever "$(winpath "$station/P_vekclient.exe")")
 hex=$(printf 'show|c|h|%s' "$(head -c 1013 /dev/zero | tr '\0' x)" | xxd -p | tr -d '\n')b0a1b0a1
 want=$(printf 'show|c|h|%s啊' "$(head -c 1013 /dev/zero | tr '\0' x)" | xxd -p | tr -d '\n')
 [ "$(probe gbk "$hex")" = "$want" ] && say "passed: GBK datagram cut at 1024 bytes" || fail "GBK datagram text at the limit"
+# Bytes that are not GBK become U+FFFD, as on Linux: "show|" 0xFF "A", and a lone lead byte at the end.
+got="$(probe gbk 73686f777cff41) $(probe gbk 73686f777cb0)"
+[ "$got" = "73686f777cefbfbd41 73686f777cefbfbd" ] && say "passed: bytes that are not GBK become U+FFFD" || fail "GBK replacement: $got"
 
 # One client per desktop: the second is refused with the box and exit code 0.
 start P_vekclient.exe

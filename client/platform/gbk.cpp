@@ -30,13 +30,32 @@ QByteArray encodeGbk(const QString& text)
 
 QString decodeGbk(QByteArrayView bytes)
 {
-    if (bytes.isEmpty())
-        return {};
-    const int n = ::MultiByteToWideChar(Gbk, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-    if (n <= 0)
-        return {};
-    QString out(n, Qt::Uninitialized);
-    ::MultiByteToWideChar(Gbk, 0, bytes.data(), int(bytes.size()), reinterpret_cast<wchar_t*>(out.data()), n);
+    // One character at a time, so that what the code page cannot read becomes U+FFFD as on Linux
+    // (the system's own table gives '?' or a private-use character) and the next byte is read afresh.
+    // Texts are short: a datagram's text is at most 1024 bytes.
+    QString out;
+    out.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            out.append(QChar(b));
+            ++i;
+            continue;
+        }
+        const int width = (b >= 0x81 && b <= 0xFE && i + 1 < n) ? 2 : 1;
+        wchar_t w[2] = {};
+        if (b != 0xFF
+            && ::MultiByteToWideChar(Gbk, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(p + i), width, w, 2) == 1) {
+            out.append(QChar(char16_t(w[0])));
+            i += width;
+            continue;
+        }
+        out.append(QChar(QChar::ReplacementCharacter));
+        ++i;
+    }
     return out;
 }
 
