@@ -22,7 +22,12 @@
 #include <QUuid>
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 // The strip picture lives in this library's resources, which a static library must register.
 static void initResources() { Q_INIT_RESOURCE(updater); }
@@ -44,7 +49,9 @@ void showError(const QString& text)
 bool writeProgramFile(const QString& path, const QByteArray& bytes, QString* error)
 {
     const QFileInfo target(path);
-    QTemporaryFile tmp(target.absolutePath() + QLatin1Char('/') + QLatin1Char('.') + target.fileName() + QStringLiteral(".XXXXXX"));
+    auto tmpFile = std::make_unique<QTemporaryFile>(target.absolutePath() + QLatin1Char('/') + QLatin1Char('.') +
+                                                    target.fileName() + QStringLiteral(".XXXXXX"));
+    QTemporaryFile& tmp = *tmpFile;
     if (!tmp.open()) {
         *error = QStringLiteral("无法在 %1 中创建临时文件：%2").arg(QDir::toNativeSeparators(target.absolutePath()), tmp.errorString());
         return false;
@@ -74,6 +81,20 @@ bool writeProgramFile(const QString& path, const QByteArray& bytes, QString* err
         return false;
     }
     tmp.close();
+#ifdef Q_OS_WIN
+    // The C runtime's rename, which std::filesystem::rename uses here, never replaces an existing file;
+    // and a temporary file keeps its handle until it is destroyed, while Windows moves no open file.
+    const QString tmpName = QDir::toNativeSeparators(tmp.fileName());
+    tmp.setAutoRemove(false);
+    tmpFile.reset();
+    if (!::MoveFileExW(reinterpret_cast<const wchar_t*>(tmpName.utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *error = QStringLiteral("无法替换 %1：%2").arg(QDir::toNativeSeparators(path), qt_error_string(int(::GetLastError())));
+        QFile::remove(tmpName);
+        return false;
+    }
+#else
     std::error_code ec;
     std::filesystem::rename(std::filesystem::path(tmp.fileName().toStdU16String()), std::filesystem::path(path.toStdU16String()), ec);
     if (ec) {
@@ -81,6 +102,7 @@ bool writeProgramFile(const QString& path, const QByteArray& bytes, QString* err
         return false;
     }
     tmp.setAutoRemove(false);
+#endif
     // Temporary files of earlier runs that were ended midway (killed, power lost) are of no use any
     // more: the client they were meant to become is in place now.
     const QDir folder(target.absolutePath());

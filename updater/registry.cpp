@@ -16,6 +16,12 @@
 #include <unistd.h>
 #endif
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+
+#include <string>
+#endif
+
 namespace vekupd {
 
 namespace {
@@ -168,6 +174,20 @@ QString readRegistryString(const QByteArray& fileText, const QString& key, const
     return found.value_or(QString());
 }
 
+#ifdef Q_OS_WIN
+QString readRegistryString(const QString& key, const QString& name)
+{
+    // The live registry: a string value (REG_SZ) of at most 64 KiB, else nothing.
+    wchar_t buffer[32768];
+    DWORD size = sizeof buffer;
+    const std::wstring k = key.toStdWString();
+    const std::wstring n = name.toStdWString();
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, k.c_str(), n.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size)
+        != ERROR_SUCCESS)
+        return {};
+    return QString::fromWCharArray(buffer);
+}
+#else
 QString readRegistryString(const QString& key, const QString& name)
 {
     QByteArray bytes;
@@ -207,6 +227,7 @@ bool createRegistryKey(const QString& key)
     QSaveFile out(path);
     return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
 }
+#endif
 
 QString odbcTemplate()
 {

@@ -4,10 +4,10 @@
 
 namespace vekupd {
 
-// HKEY_LOCAL_MACHINE as the client keeps it on this platform: one text file in the registry's export
-// format ("Windows Registry Editor Version 5.00"), as regedit writes it (UTF-16LE with a byte-order
-// mark) or UTF-8, key and value names case-insensitive. Its path is $VEKORA_REGISTRY, else
-// $XDG_CONFIG_HOME/vekora/HKLM.reg.
+// HKEY_LOCAL_MACHINE as the client keeps it: the live registry on Windows; elsewhere one text file in
+// the registry's export format ("Windows Registry Editor Version 5.00"), as regedit writes it (UTF-16LE
+// with a byte-order mark) or UTF-8, key and value names case-insensitive. Its path is
+// $VEKORA_REGISTRY, else $XDG_CONFIG_HOME/vekora/HKLM.reg.
 QString registryFilePath();
 
 // The string value `name` under `key` (e.g. "software\\VEK", without the hive); empty when the file,

@@ -2,7 +2,8 @@
 
 #include <QAccessible>
 #include <QPainter>
-#include <QStringEncoder>
+
+#include "platform/gbk.h"
 
 namespace vek {
 
@@ -81,9 +82,7 @@ int passwordStrength(const QString& password)
         upper |= u >= 'A' && u <= 'Z';
     }
     strength += int(digit) + int(lower) + int(upper);
-    QStringEncoder gbk("GBK");
-    const QByteArray bytes = gbk.isValid() ? QByteArray(gbk(password)) : password.toLocal8Bit();
-    if (bytes.size() < 6)
+    if (platform::encodeGbk(password).size() < 6)
         --strength;
     return strength;
 }

@@ -4,6 +4,7 @@
 #include "shell/forms.h"
 #include "shell/fonts.h"
 #include "platform/windowtitle.h"
+#include "platform/system.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -145,10 +146,13 @@ bool Ttctz::eventFilter(QObject* watched, QEvent* event)
 
 int Ttctz::taskbarHeight()
 {
-    // The taskbar's height: what the primary screen's work area leaves free at its bottom.
+    // The taskbar's height: the shell's own taskbar where it says, else what the primary screen's work
+    // area leaves free at its bottom.
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return 0;
+    if (const std::optional<int> shell = platform::shellTaskbarHeight())
+        return qRound(*shell / screen->devicePixelRatio());
     return qMax(0, screen->geometry().bottom() - screen->availableGeometry().bottom());
 }
 

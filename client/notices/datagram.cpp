@@ -1,11 +1,10 @@
 #include "datagram.h"
 
 #include "db/vekerror.h"
+#include "platform/gbk.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QUdpSocket>
 
 #include <limits>
@@ -14,8 +13,7 @@ namespace vek::notices {
 
 QByteArray toGbk(const QString& text)
 {
-    QStringEncoder enc("GBK");
-    return enc.isValid() ? QByteArray(enc(text)) : text.toLocal8Bit();
+    return platform::encodeGbk(text);
 }
 
 QString fromGbk(const QByteArray& bytes, int limit)
@@ -33,10 +31,7 @@ QString fromGbk(const QByteArray& bytes, int limit)
         }
         end = i;
     }
-    QStringDecoder dec("GBK", QStringDecoder::Flag::Stateless);
-    if (!dec.isValid())
-        return QString::fromLocal8Bit(bytes.left(end));
-    return dec(QByteArrayView(bytes.constData(), end));
+    return platform::decodeGbk(QByteArrayView(bytes.constData(), end));
 }
 
 std::optional<ShowNotice> parseShow(const QString& text)

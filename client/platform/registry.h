@@ -8,13 +8,14 @@
 
 namespace vek::platform {
 
-// HKEY_LOCAL_MACHINE. On Linux one text file in the registry's own export format
-// ("Windows Registry Editor Version 5.00"), key and value names case-insensitive, written atomically;
-// its path is $VEKORA_REGISTRY, else $XDG_CONFIG_HOME/vekora/HKLM.reg. The file is read as regedit
-// exports it (UTF-16LE with a byte-order mark) or as UTF-8; a new file is written as UTF-8, an existing
-// one keeps its encoding, line ends and every key, value and comment that a write does not replace.
-// A missing, empty or corrupt file holds no keys. A path that is not a regular file (a FIFO, a device)
-// is never opened for reading: it holds no keys and cannot be written.
+// HKEY_LOCAL_MACHINE: the live registry on Windows (filePath() names the hive). On Linux one text
+// file in the registry's own export format ("Windows Registry Editor Version 5.00"), key and value
+// names case-insensitive, written atomically; its path is $VEKORA_REGISTRY, else
+// $XDG_CONFIG_HOME/vekora/HKLM.reg. The file is read as regedit exports it (UTF-16LE with a byte-order
+// mark) or as UTF-8; a new file is written as UTF-8, an existing one keeps its encoding, line ends and
+// every key, value and comment that a write does not replace. A missing, empty or corrupt file holds
+// no keys. A path that is not a regular file (a FIFO, a device) is never opened for reading: it holds
+// no keys and cannot be written.
 namespace registry {
 
 QString filePath();
@@ -35,7 +36,7 @@ std::optional<Value> read(const QString& key, const QString& name);
 bool writeString(const QString& key, const QString& name, const QString& value);
 bool writeDword(const QString& key, const QString& name, quint32 value);
 
-// Parsing and writing of the export format, for the reader above and for tests.
+// Parsing and writing of the export format, for the file reader above and for tests (not on Windows).
 struct Key {
     QString name;
     QList<QPair<QString, Value>> values;

@@ -2,7 +2,6 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QProcess>
 #include <QUuid>
 
 namespace vek::platform {
@@ -14,11 +13,6 @@ std::function<QString()>& guidSource()
     return s;
 }
 } // namespace
-
-bool startProgram(const QString& path)
-{
-    return QProcess::startDetached(path, {});
-}
 
 QString newGuid()
 {

@@ -3,11 +3,17 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace vek::platform {
 
 // WinExec: starts a program and does not wait. False when it could not be started.
 bool startProgram(const QString& path);
+
+// The height of the taskbar at the bottom of the primary screen as the shell reports it (Windows:
+// the rectangle of "Shell_TrayWnd"), or nothing where the shell does not say; callers then take what
+// the screen's work area leaves free.
+std::optional<int> shellTaskbarHeight();
 
 // CoCreateGuid as text: braced, upper case, 38 characters. Empty when no GUID could be made.
 QString newGuid();

@@ -11,7 +11,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <mmsystem.h>
+#else
 #include <QSoundEffect>
+#endif
 #include <QTimer>
 
 namespace vek {
@@ -93,12 +98,17 @@ void Tmain::playNoticeSound()
         QApplication::beep();
         return;
     }
+#ifdef Q_OS_WIN
+    // The system plays it asynchronously; a file it cannot play gives the default sound.
+    ::sndPlaySoundA(QDir::toNativeSeparators(file).toLocal8Bit().constData(), SND_ASYNC);
+#else
     if (!m_sound) {
         m_sound = new QSoundEffect(this);
     }
     if (m_sound->source() != QUrl::fromLocalFile(file))
         m_sound->setSource(QUrl::fromLocalFile(file));
     m_sound->play();
+#endif
 }
 
 } // namespace vek

@@ -293,10 +293,14 @@ private Q_SLOTS:
 
         std::optional<WriteLock> lock;
         std::optional<RemovedFile> removed;
-        if (fault == QLatin1String("lock"))
+        if (fault == QLatin1String("lock")) {
             lock.emplace(c.w.dbFile(role));
-        else
+        } else {
+#ifdef Q_OS_WIN
+            QSKIP("Windows keeps a database file the client holds open in place: it cannot be removed");
+#endif
             removed.emplace(c.w.dbFile(role));
+        }
         QElapsedTimer clock;
         clock.start();
         act(c, action);

@@ -97,7 +97,7 @@ private Q_SLOTS:
 
     void fileVersion()
     {
-        QCOMPARE(platform::getfilever(QStringLiteral(VEK_BIN_DIR "/P_vekclient")), QStringLiteral("2.1.2.7"));
+        QCOMPARE(platform::getfilever(QStringLiteral(VEK_BIN_DIR "/P_vekclient" VEK_EXE_SUFFIX)), QStringLiteral("2.1.2.7"));
         // An ELF file without the section, a text file and a missing file have no version.
         QCOMPARE(platform::getfilever(QCoreApplication::applicationFilePath()), QString());
         TestWorld w;
@@ -173,7 +173,7 @@ private Q_SLOTS:
             w.sql(QStringLiteral("vek"), fixture);
         StatementTrace trace;
         TDataModule1 dm(w.settings());
-        dm.setExecutablePath(QStringLiteral(VEK_BIN_DIR "/P_vekclient"));
+        dm.setExecutablePath(QStringLiteral(VEK_BIN_DIR "/P_vekclient" VEK_EXE_SUFFIX));
         QString got;
         try {
             got = dm.checksoftver() ? QStringLiteral("true") : QStringLiteral("false");
