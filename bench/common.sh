@@ -16,6 +16,15 @@ start_xvfb() { # [geometry]
   echo "$pid"
 }
 
+# Prints a UDP port nothing listens on.
+free_udp_port() {
+  local port
+  while :; do
+    port=$((30000 + RANDOM % 20000))
+    [ -z "$(ss -Hlun "sport = :$port")" ] && { echo "$port"; return; }
+  done
+}
+
 # Makes the demo databases under <folder>/data and <folder>/vekora.ini with the given notice port.
 demo_plant() { # folder port
   "$bin/vek_mkdb" --demo "$1/data" >/dev/null

@@ -29,14 +29,6 @@ if [ -n "$baseline" ]; then
 fi
 clients+=("this build:$bin/P_vekclient")
 
-free_udp_port() {
-  local port
-  while :; do
-    port=$((30000 + RANDOM % 20000))
-    [ -z "$(ss -Hlun "sport = :$port")" ] && { echo "$port"; return; }
-  done
-}
-
 for entry in "${clients[@]}"; do
   label=${entry%%:*}
   binary=${entry#*:}

@@ -26,13 +26,6 @@ pids+=($(cat "$work/xvfb.pid"))
 display=$DISPLAY
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 
-free_udp_port() {
-  local port
-  while :; do
-    port=$((30000 + RANDOM % 20000))
-    [ -z "$(ss -Hlun "sport = :$port")" ] && { echo "$port"; return; }
-  done
-}
 wait_bound() { # port
   for _ in $(seq 200); do [ -n "$(ss -Hlun "sport = :$1")" ] && return 0; sleep 0.05; done
   echo "nothing listens on UDP port $1" >&2; exit 1

@@ -165,13 +165,13 @@ int main(int argc, char** argv)
     const int runs = std::atoi(argv[1]);
     std::vector<Target> targets;
     for (int i = 2; i < argc; ++i) {
-        const std::string spec = argv[i];
-        const size_t a = spec.find('|'), b = spec.find('|', a == std::string::npos ? a : a + 1);
+        const std::string arg = argv[i];
+        const size_t a = arg.find('|'), b = arg.find('|', a == std::string::npos ? a : a + 1);
         if (a == std::string::npos || b == std::string::npos) {
             std::fprintf(stderr, "bad target %s\n", argv[i]);
             return 2;
         }
-        targets.push_back({spec.substr(0, a), spec.substr(a + 1, b - a - 1), spec.substr(b + 1), {}, 0});
+        targets.push_back({arg.substr(0, a), arg.substr(a + 1, b - a - 1), arg.substr(b + 1), {}, 0});
     }
 
     X x;
