@@ -25,20 +25,8 @@ say() { printf '[windows] %s\n' "$*"; }
 # --- packages ---------------------------------------------------------------------------------------
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev-tools wine64 ninja-build
   cmake ccache libsqliteodbc unixodbc sqlite3 xvfb x11-utils xdotool socat xxd python3 imagemagick)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "missing packages: ${missing[*]} (run as root, or install them first)" >&2
-    exit 1
-  fi
-  say "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source scripts/packages.sh
+install_missing_packages "${packages[@]}"
 
 # --- toolchain ------------------------------------------------------------------------------------
 mkdir -p "$out/toolchain"
