@@ -187,6 +187,16 @@ QString readRegistryString(const QString& key, const QString& name)
         return {};
     return QString::fromWCharArray(buffer);
 }
+bool createRegistryKey(const QString& key)
+{
+    const std::wstring k = key.toStdWString();
+    HKEY handle = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, k.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &handle,
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(handle);
+    return true;
+}
 #else
 QString readRegistryString(const QString& key, const QString& name)
 {
