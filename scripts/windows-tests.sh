@@ -14,8 +14,12 @@ wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 qt=$out/toolchain/qt6-mingw
 work=$(mktemp -d /tmp/vek-wine.XXXXXX)
 failed=()
+passes=0
 
-say() { printf '[windows] %s\n' "$*"; }
+say() {
+  printf '[windows] %s\n' "$*"
+  case "$*" in passed:*) passes=$((passes + 1)) ;; esac
+}
 shots=$out/wine-screens # the screen at each failed process check
 fail() {
   say "FAIL: $*"
@@ -288,8 +292,6 @@ for _ in $(seq 100); do [ "$(cat "$flag" 2>/dev/null)" = ended ] && break; sleep
 [ "$(cat "$flag" 2>/dev/null)" = ended ] && say "passed: the session's end runs the teardown" || fail "session end: '$(cat "$flag" 2>/dev/null)'"
 
 say "Windows checks took $((SECONDS - started)) s"
-if ((${#failed[@]})); then
-  say "${#failed[@]} failed: ${failed[*]}"
-  exit 1
-fi
-say "all passed"
+((${#failed[@]})) && say "failed: ${failed[*]}"
+echo "windows: $passes passed, ${#failed[@]} failed"
+((${#failed[@]} == 0))
