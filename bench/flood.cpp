@@ -24,6 +24,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include "xcbprops.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
@@ -60,23 +62,7 @@ long residentKiB(long pid)
     return 0;
 }
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
-    const xcb_atom_t a = r ? r->atom : 0;
-    free(r);
-    return a;
-}
 
-std::string property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type)
-{
-    xcb_get_property_reply_t* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, prop, type, 0, 4096), nullptr);
-    std::string out;
-    if (r)
-        out.assign(static_cast<const char*>(xcb_get_property_value(r)), size_t(xcb_get_property_value_length(r)));
-    free(r);
-    return out;
-}
 
 } // namespace
 
@@ -102,7 +88,7 @@ int main(int argc, char** argv)
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
-    const xcb_atom_t netWmPid = atom(c, "_NET_WM_PID"), netWmName = atom(c, "_NET_WM_NAME"), utf8 = atom(c, "UTF8_STRING");
+    const xcb_atom_t netWmPid = xcbAtom(c, "_NET_WM_PID"), netWmName = xcbAtom(c, "_NET_WM_NAME"), utf8 = xcbAtom(c, "UTF8_STRING");
     free(xcb_damage_query_version_reply(c, xcb_damage_query_version(c, 1, 1), nullptr));
     const xcb_query_extension_reply_t* damageExt = xcb_get_extension_data(c, &xcb_damage_id);
     if (!damageExt || !damageExt->present) {
@@ -121,13 +107,7 @@ int main(int argc, char** argv)
     free(at);
     xcb_flush(c);
 
-    auto pidOf = [&](xcb_window_t w) {
-        const std::string v = property(c, w, netWmPid, XCB_ATOM_CARDINAL);
-        uint32_t pid = 0;
-        if (v.size() >= 4)
-            std::memcpy(&pid, v.data(), 4);
-        return long(pid);
-    };
+    auto pidOf = [&](xcb_window_t w) { return long(xcbWindowPid(c, w, netWmPid)); };
     std::set<xcb_window_t> popups;
     size_t mostOpen = 0;
     Clock::time_point lastMap = Clock::now();
@@ -254,7 +234,7 @@ int main(int argc, char** argv)
         const xcb_window_t* children = xcb_query_tree_children(tree);
         for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && top.empty(); --i)
             if (popups.count(children[i]))
-                top = property(c, children[i], netWmName, utf8);
+                top = xcbProperty(c, children[i], netWmName, utf8);
         free(tree);
     }
     const std::string last = "flood" + std::to_string(total - 1);

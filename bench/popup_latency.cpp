@@ -29,6 +29,8 @@
 
 #include <xcb/xcb.h>
 
+#include "xcbprops.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
@@ -63,24 +65,7 @@ struct X {
     xcb_atom_t wmDelete = 0;
 };
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
-    const xcb_atom_t a = r ? r->atom : 0;
-    free(r);
-    return a;
-}
 
-uint32_t windowPid(const X& x, xcb_window_t w)
-{
-    xcb_get_property_reply_t* r =
-        xcb_get_property_reply(x.c, xcb_get_property(x.c, 0, w, x.netWmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-    uint32_t pid = 0;
-    if (r && xcb_get_property_value_length(r) >= 4)
-        memcpy(&pid, xcb_get_property_value(r), 4);
-    free(r);
-    return pid;
-}
 
 // The next event, or nullptr when the deadline passes first.
 xcb_generic_event_t* nextEvent(const X& x, Clock::time_point deadline)
@@ -134,7 +119,7 @@ double measureOne(const X& x, int udp, Target& t, const QByteArray& datagram)
             const auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
             if (m->event == x.root && !m->override_redirect) {
                 const double elapsed = std::chrono::duration<double, std::milli>(now - start).count();
-                if (windowPid(x, m->window) == t.pid) {
+                if (xcbWindowPid(x.c, m->window, x.netWmPid) == t.pid) {
                     window = m->window;
                     ms = elapsed;
                 }
@@ -219,9 +204,9 @@ int main(int argc, char** argv)
     x.root = it.data->root;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(x.c, x.root, XCB_CW_EVENT_MASK, &mask);
-    x.netWmPid = atom(x.c, "_NET_WM_PID");
-    x.wmProtocols = atom(x.c, "WM_PROTOCOLS");
-    x.wmDelete = atom(x.c, "WM_DELETE_WINDOW");
+    x.netWmPid = xcbAtom(x.c, "_NET_WM_PID");
+    x.wmProtocols = xcbAtom(x.c, "WM_PROTOCOLS");
+    x.wmDelete = xcbAtom(x.c, "WM_DELETE_WINDOW");
     xcb_flush(x.c);
 
     const int udp = socket(AF_INET, SOCK_DGRAM, 0);

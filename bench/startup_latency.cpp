@@ -21,6 +21,8 @@
 
 #include <xcb/xcb.h>
 
+#include "xcbprops.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -58,32 +60,8 @@ struct X {
     xcb_atom_t utf8 = 0;
 };
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
-    const xcb_atom_t a = r ? r->atom : 0;
-    free(r);
-    return a;
-}
 
-std::string property(const X& x, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type)
-{
-    xcb_get_property_reply_t* r = xcb_get_property_reply(x.c, xcb_get_property(x.c, 0, w, prop, type, 0, 256), nullptr);
-    std::string out;
-    if (r && xcb_get_property_value_length(r) > 0)
-        out.assign(static_cast<const char*>(xcb_get_property_value(r)), size_t(xcb_get_property_value_length(r)));
-    free(r);
-    return out;
-}
 
-uint32_t windowPid(const X& x, xcb_window_t w)
-{
-    const std::string v = property(x, w, x.netWmPid, XCB_ATOM_CARDINAL);
-    uint32_t pid = 0;
-    if (v.size() >= 4)
-        memcpy(&pid, v.data(), 4);
-    return pid;
-}
 
 long peakKiB(pid_t pid)
 {
@@ -132,8 +110,8 @@ double measure(X& x, Target& t)
             const Clock::time_point seen = Clock::now();
             if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY && ms < 0) {
                 const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(e);
-                if (windowPid(x, map->window) == uint32_t(pid) &&
-                    property(x, map->window, x.netWmName, x.utf8) == t.title)
+                if (xcbWindowPid(x.c, map->window, x.netWmPid) == uint32_t(pid) &&
+                    xcbProperty(x.c, map->window, x.netWmName, x.utf8) == t.title)
                     ms = std::chrono::duration<double, std::milli>(seen - start).count();
             }
             free(e);
@@ -185,9 +163,9 @@ int main(int argc, char** argv)
     for (int i = 0; i < screenNo; ++i)
         xcb_screen_next(&it);
     x.root = it.data->root;
-    x.netWmPid = atom(x.c, "_NET_WM_PID");
-    x.netWmName = atom(x.c, "_NET_WM_NAME");
-    x.utf8 = atom(x.c, "UTF8_STRING");
+    x.netWmPid = xcbAtom(x.c, "_NET_WM_PID");
+    x.netWmName = xcbAtom(x.c, "_NET_WM_NAME");
+    x.utf8 = xcbAtom(x.c, "UTF8_STRING");
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     if (xcb_generic_error_t* err =
             xcb_request_check(x.c, xcb_change_window_attributes_checked(x.c, x.root, XCB_CW_EVENT_MASK, &mask))) {
